@@ -1,0 +1,50 @@
+# Set-up and developer targets. Every target installs what is missing first.
+BUILD_ROOT ?= build
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 20
+SHELL := /bin/bash
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+
+.PHONY: all deps build demo test tsan bench fuzz clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD_ROOT)/release $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD_ROOT)/release -j $(JOBS)
+
+demo: build
+	@./scripts/demo.sh $(BUILD_ROOT)/release/vantor
+
+test: deps
+	@cmake -S . -B $(BUILD_ROOT)/debug $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD_ROOT)/debug -j $(JOBS)
+	@cd $(BUILD_ROOT)/debug && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+tsan: deps
+	@cmake -S . -B $(BUILD_ROOT)/tsan $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TSAN=ON >/dev/null
+	@cmake --build $(BUILD_ROOT)/tsan -j $(JOBS)
+	@cd $(BUILD_ROOT)/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -R Threaded
+
+bench: deps
+	@cmake -S . -B $(BUILD_ROOT)/bench $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=OFF -DVANTOR_BENCH=ON >/dev/null
+	@cmake --build $(BUILD_ROOT)/bench -j $(JOBS)
+	@for b in $(BUILD_ROOT)/bench/bench/*_bench; do "$$b" || exit 1; done
+
+fuzz: deps
+	@CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TESTS=OFF -DVANTOR_FUZZ=ON >/dev/null
+	@cmake --build $(BUILD_ROOT)/fuzz -j $(JOBS)
+	@for f in $(BUILD_ROOT)/fuzz/fuzz/*_fuzz; do \
+		echo "== $$(basename $$f) ($(FUZZ_SECONDS) s)"; \
+		mkdir -p $(BUILD_ROOT)/fuzz/corpus/$$(basename $$f); \
+		"$$f" -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -print_final_stats=0 \
+			$(BUILD_ROOT)/fuzz/corpus/$$(basename $$f) 2>&1 | grep -E "^(#[0-9]+ +DONE|==[0-9]+==|SUMMARY)" || true; \
+		test $${PIPESTATUS[0]:-0} -eq 0 || exit 1; \
+	done
+
+clean:
+	rm -rf $(BUILD_ROOT)

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/console_user_interface.h"
+#include "shell/config/configuration.h"
+
+namespace vantor::cli {
+
+// What every command gets: its own words (after the command group's name),
+// the console user interface and the configuration of the program directory.
+struct CommandContext {
+    std::vector<std::string> words;
+    ConsoleUserInterface& ui;
+    CConfiguration& config;
+};
+
+// One command group ("set", "config", ...): its name, the line shown in the
+// usage text, and its entry point, which returns the exit code.
+struct CommandGroup {
+    const char* name;
+    const char* usage;
+    int (*run)(CommandContext& context);
+};
+
+// The groups, one file each; main.cpp lists them.
+int RunSetCommand(CommandContext& context);
+int RunConfigCommand(CommandContext& context);
+
+}  // namespace vantor::cli
