@@ -72,6 +72,7 @@ bool Mp3StreamDecoder::StartDecoder() {
         return false;
     }
     m_ended = false;
+    m_failed = false;
     return true;
 }
 
@@ -104,6 +105,7 @@ bool Mp3StreamDecoder::DecodeMore() {
             // A decoder that failed keeps failing; stop here rather than
             // feeding it the rest of the file.
             m_ended = true;
+            m_failed = true;
             return !m_pcm.empty();
         }
     }

@@ -42,6 +42,8 @@ public:
     // Bytes of the file fed to the decoder so far, for progress reports.
     uint64_t GetInputPosition() const { return m_inputPosition; }
     uint64_t GetInputSize() const { return m_fileSize; }
+    // True when the decoder gave up on damaged data before the end of the file.
+    bool Failed() const { return m_failed; }
 
 private:
     bool StartDecoder();
@@ -61,6 +63,7 @@ private:
     uint64_t m_audioEnd = 0;  // file size less a trailing tag
     uint64_t m_inputPosition = 0;
     bool m_ended = false;
+    bool m_failed = false;
     std::vector<uint8_t> m_pcm;
     size_t m_readPosition = 0;
     uint64_t m_deliveredFrames = 0;

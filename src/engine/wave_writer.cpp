@@ -1,0 +1,83 @@
+#include "engine/wave_writer.h"
+
+#include <cstdio>
+
+namespace vantor {
+
+namespace {
+
+constexpr size_t kWriteBufferBytes = 102400;
+
+void Store16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+void Store32(uint8_t* p, uint32_t v) {
+    Store16(p, static_cast<uint16_t>(v));
+    Store16(p + 2, static_cast<uint16_t>(v >> 16));
+}
+
+}  // namespace
+
+bool WaveWriter::Open(const std::string& path, const WaveFormat& format) {
+    m_ok = false;
+    m_dataBytes = 0;
+    if (m_file.Open(path, RiffFile::Mode::Create, kWriteBufferBytes) != kRiffOk) return false;
+    m_riff = {};
+    m_riff.id = kFourCCRiff;
+    m_riff.formType = MakeFourCC('W', 'A', 'V', 'E');
+    if (m_file.CreateChunk(m_riff) != kRiffOk) return false;
+
+    RiffChunk fmt;
+    fmt.id = MakeFourCC('f', 'm', 't', ' ');
+    uint8_t head[18];
+    Store16(head, format.formatTag);
+    Store16(head + 2, format.channels);
+    Store32(head + 4, format.samplesPerSec);
+    Store32(head + 8, format.avgBytesPerSec);
+    Store16(head + 12, format.blockAlign);
+    Store16(head + 14, format.bitsPerSample);
+    Store16(head + 16, static_cast<uint16_t>(format.extra.size()));
+    bool pcm = format.formatTag == WaveFormat::kTagPcm;
+    if (m_file.CreateChunk(fmt) != kRiffOk || !m_file.Write(head, pcm ? 16 : 18) ||
+        (!pcm && !format.extra.empty() && !m_file.Write(format.extra.data(), format.extra.size())) ||
+        m_file.Ascend(fmt) != kRiffOk)
+        return false;
+
+    RiffChunk fact;
+    fact.id = MakeFourCC('f', 'a', 'c', 't');
+    const uint8_t unknown[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    if (m_file.CreateChunk(fact) != kRiffOk) return false;
+    m_factOffset = fact.dataOffset;
+    if (!m_file.Write(unknown, 4) || m_file.Ascend(fact) != kRiffOk) return false;
+
+    m_data = {};
+    m_data.id = MakeFourCC('d', 'a', 't', 'a');
+    if (m_file.CreateChunk(m_data) != kRiffOk) return false;
+    m_ok = true;
+    return true;
+}
+
+bool WaveWriter::Write(const void* bytes, size_t count) {
+    if (!m_ok) return false;
+    // The data chunk's size field has 32 bits.
+    if (m_dataBytes + count > UINT32_MAX - 64 || !m_file.Write(bytes, count)) {
+        m_ok = false;
+        return false;
+    }
+    m_dataBytes += count;
+    return true;
+}
+
+bool WaveWriter::Finish(uint32_t frames) {
+    if (!m_file.IsOpen()) return false;
+    bool ok = m_ok && m_file.Ascend(m_data) == kRiffOk && m_file.Ascend(m_riff) == kRiffOk;
+    uint8_t value[4];
+    Store32(value, frames);
+    ok = ok && m_file.Seek(static_cast<int64_t>(m_factOffset), SEEK_SET) >= 0 && m_file.Write(value, 4);
+    ok = m_file.Close() == kRiffOk && ok;
+    m_ok = false;
+    return ok;
+}
+
+}  // namespace vantor
