@@ -231,7 +231,7 @@ uint32_t CWaveFile::Tell() {
 
 bool CWaveFile::Seek(uint32_t frame) {
     const int64_t align = GetBlockAlign();
-    int64_t t = (static_cast<int64_t>(frame) - Tell()) * align + m_offset;
+    int64_t t = (static_cast<int64_t>(frame) - CWaveFile::Tell()) * align + m_offset;  // the source position, not a subclass's
     if (t >= 0 && t <= m_valid) {
         m_offset = static_cast<int32_t>(t);
         return true;

@@ -50,13 +50,14 @@ inline int16_t Sample(const std::vector<uint8_t>& pcm, size_t index) {
     return static_cast<int16_t>(pcm[2 * index] | pcm[2 * index + 1] << 8);
 }
 
-// Stereo frames whose left sample is the frame index (mod 2^15) and whose
-// right sample is its negative, so any misplaced frame shows its number.
+// Stereo frames whose left sample is the frame index + 1 (mod 2^15) and
+// whose right sample is its negative, so any misplaced frame shows its number
+// and no frame before 32767 looks like silence.
 inline std::vector<uint8_t> StaircasePcm(uint32_t frames) {
     std::vector<uint8_t> pcm;
     pcm.reserve(frames * 4);
     for (uint32_t i = 0; i < frames; ++i) {
-        auto v = static_cast<int16_t>(i & 0x7FFF);
+        auto v = static_cast<int16_t>((i + 1) & 0x7FFF);
         Put16(pcm, static_cast<uint16_t>(v));
         Put16(pcm, static_cast<uint16_t>(static_cast<int16_t>(-v)));
     }
