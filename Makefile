@@ -38,12 +38,15 @@ bench: deps
 fuzz: deps
 	@CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TESTS=OFF -DVANTOR_FUZZ=ON >/dev/null
 	@cmake --build $(BUILD_ROOT)/fuzz -j $(JOBS)
-	@for f in $(BUILD_ROOT)/fuzz/fuzz/*_fuzz; do \
-		echo "== $$(basename $$f) ($(FUZZ_SECONDS) s)"; \
-		mkdir -p $(BUILD_ROOT)/fuzz/corpus/$$(basename $$f); \
-		"$$f" -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -print_final_stats=0 \
-			$(BUILD_ROOT)/fuzz/corpus/$$(basename $$f) 2>&1 | grep -E "^(#[0-9]+ +DONE|==[0-9]+==|SUMMARY)" || true; \
-		test $${PIPESTATUS[0]:-0} -eq 0 || exit 1; \
+	@set -e; for f in $(BUILD_ROOT)/fuzz/fuzz/*_fuzz; do \
+		name=$$(basename $$f); corpus=$(BUILD_ROOT)/fuzz/corpus/$$name; mkdir -p $$corpus; \
+		printf '%-28s ' "$$name"; \
+		if "$$f" -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -artifact_prefix=$(BUILD_ROOT)/fuzz/$$name- \
+			$$corpus > $(BUILD_ROOT)/fuzz/$$name.log 2>&1; then \
+			grep -E "^Done" $(BUILD_ROOT)/fuzz/$$name.log | tail -1; \
+		else \
+			echo "FINDING (see $(BUILD_ROOT)/fuzz/$$name.log)"; tail -30 $(BUILD_ROOT)/fuzz/$$name.log; exit 1; \
+		fi; \
 	done
 
 clean:

@@ -146,6 +146,7 @@ public:
             m_items.push_back(item);
             item->Deserialize(in);
         }
+        m_capacity = m_initialCapacity = static_cast<int32_t>(m_items.size());
     }
 
     CArray* Clone() const override {
