@@ -46,8 +46,11 @@ public:
     }
     template <int32_t N>
     void Text(FixedText<N>& field) {
-        Bytes(field.data(), N);
-        field.data()[N - 1] = '\0';
+        char buffer[N];
+        std::memcpy(buffer, field.c_str(), N);
+        Bytes(buffer, N);
+        buffer[N - 1] = '\0';
+        field.Set(buffer);
     }
     const uint8_t* Position() const { return m_data; }
     size_t Left() const { return m_left; }
@@ -69,7 +72,7 @@ void WriteFlag(CMemoryOStream& out, bool value) { WriteByte(out, value ? 1 : 0);
 template <int32_t N>
 void WriteRawText(CMemoryOStream& out, const FixedText<N>& text) {
     char buffer[N] = {};
-    std::strncpy(buffer, text.c_str(), N - 1);
+    std::memcpy(buffer, text.c_str(), strnlen(text.c_str(), N - 1));
     out.Write(buffer, N);
 }
 
