@@ -27,5 +27,8 @@ struct CommandGroup {
 // The groups, one file each; main.cpp lists them.
 int RunSetCommand(CommandContext& context);
 int RunConfigCommand(CommandContext& context);
+int RunConvertCommand(CommandContext& context);
+int RunInfoCommand(CommandContext& context);
+int RunEffectsCommand(CommandContext& context);
 
 }  // namespace vantor::cli

@@ -16,6 +16,9 @@ using vantor::cli::CommandGroup;
 const CommandGroup kGroups[] = {
     {"set", "set new FILE [--tracks N] | set show FILE [--json]", vantor::cli::RunSetCommand},
     {"config", "config show [--json] | config set NAME VALUE", vantor::cli::RunConfigCommand},
+    {"convert", "convert IN.mp3 OUT.wav", vantor::cli::RunConvertCommand},
+    {"info", "info FILE [--json]", vantor::cli::RunInfoCommand},
+    {"effects", "effects list [--json]", vantor::cli::RunEffectsCommand},
 };
 
 void PrintUsage(std::FILE* out) {
