@@ -1,0 +1,69 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "engine/data_stream.h"
+#include "engine/thread.h"
+#include "engine/wave_format.h"
+#include "engine/wave_writer.h"
+#include "platform/event.h"
+#include "platform/message_queue.h"
+#include "platform/user_interface.h"
+
+namespace vantor {
+
+// Renders a range of a set stream into a wave file: `fmt `, a `fact` chunk
+// holding the length of the requested range, then the PCM in `data`. A
+// stopped (cancelled) mixdown still leaves a valid file of what was written.
+class CStreamDiskWriter : public CThread {
+public:
+    // Posted to the notify window when the writer stops.
+    static constexpr uint32_t kDoneMessage = kUserMessage + 4;
+    // At most one second of standard audio per pass.
+    static constexpr uint32_t kPassBytes = 176400;
+
+    // The stream is not owned; it is repositioned, started and stopped here.
+    explicit CStreamDiskWriter(IDataStream* source);
+    ~CStreamDiskWriter() override;
+
+    // Creates the file and writes everything up to the start of the data.
+    bool Open(const std::string& fileName, const WaveFormat& format);
+    // Renders frames [start, end). Without a window, waits until done; with
+    // one, returns at once and kDoneMessage is posted at the end. False when
+    // the writer already runs or no file is open.
+    bool Start(uint32_t startFrame, uint32_t endFrame, MessageQueue* window);
+    uint32_t GetCurrentFrame() const { return m_currentFrame.load(std::memory_order_relaxed); }
+    // Finishes the file now (sizes and `fact`); done at destruction otherwise.
+    bool Finish();
+
+protected:
+    int32_t Run() override;
+    void OnStopRequest() override {}
+
+private:
+    IDataStream* m_source;
+    std::string m_fileName;
+    WaveFormat m_format;
+    WaveWriter m_writer;
+    bool m_open = false;
+    std::atomic<uint32_t> m_currentFrame{0};
+    uint32_t m_startFrame = 0;
+    uint32_t m_endFrame = 0;
+    MessageQueue* m_window = nullptr;
+    Event m_done{Event::Reset::Manual};
+    std::mutex m_lock;
+};
+
+// True when the volume holding path has more than neededBytes free (total
+// free bytes, not the caller's quota). When it has not and a caption is
+// given, the user is told "Insufficient disk space. At least %u bytes need to
+// be free."; a failed query fails silently.
+bool CheckDiskSpace(const std::string& path, uint64_t neededBytes, IUserInterface* ui, const char* caption);
+
+// The file name of section b of a batch: "mix.wav" -> "mix2.wav" for b = 2.
+std::string BatchFileName(const std::string& chosen, uint32_t section);
+
+}  // namespace vantor

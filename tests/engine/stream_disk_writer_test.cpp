@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/stream_disk_writer.h"
+#include "model/value_io.h"
+#include "platform/file_io.h"
+#include "platform/scripted_user_interface.h"
+#include "support/byte_builder.h"
+
+namespace vantor {
+namespace {
+
+// A set stand-in whose frame n holds the 32-bit value n (a staircase), so the
+// file shows exactly which frames were written. It can be held at a frame
+// until released.
+class StaircaseStream : public IDataStream {
+public:
+    StaircaseStream() : IDataStream(20480, kChunkBytes) {}
+    ~StaircaseStream() override { Join(-1); }
+    void SetPosition(uint32_t frame, bool flush) override {
+        std::lock_guard lock(IndexLock());
+        if (flush) FlushRing();
+        m_frame = frame;
+    }
+    void SetPriority(int32_t) override {}
+    bool IsSuspended() const override { return false; }
+    void HoldAt(uint32_t frame) { m_holdAt = frame; }
+    void Release() {
+        m_holdAt = UINT32_MAX;
+        m_released.Set();
+    }
+
+protected:
+    uint32_t Generate(void* buffer, uint32_t bytes) override {
+        if (m_frame >= m_holdAt) {
+            m_released.Wait();
+            if (IsStopRequested()) return 0;
+        }
+        auto* out = static_cast<uint32_t*>(buffer);
+        uint32_t frames = bytes / 4;
+        if (m_holdAt != UINT32_MAX) frames = std::min(frames, m_holdAt - m_frame);
+        for (uint32_t i = 0; i < frames; ++i) out[i] = m_frame + i;
+        m_frame += frames;
+        return frames * 4;
+    }
+
+private:
+    std::atomic<uint32_t> m_frame{0};
+    std::atomic<uint32_t> m_holdAt{UINT32_MAX};
+    Event m_released{Event::Reset::Manual};
+};
+
+class StreamDiskWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::path(::testing::TempDir()) / ("mixdown_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // The header the writer must produce, from the RIFF layout.
+    static std::vector<uint8_t> Header(uint32_t dataBytes, uint32_t factFrames) {
+        test::ByteBuilder b;
+        b.Raw("RIFF", 4).I32(4 + 24 + 12 + 8 + dataBytes).Raw("WAVE", 4);
+        b.Raw("fmt ", 4).I32(16).U8(1).U8(0).U8(2).U8(0).I32(44100).I32(176400).U8(4).U8(0).U8(16).U8(0);
+        b.Raw("fact", 4).I32(4).I32(factFrames);
+        b.Raw("data", 4).I32(dataBytes);
+        return b.Bytes();
+    }
+
+    std::filesystem::path dir;
+};
+
+TEST_F(StreamDiskWriterTest, ThreadedRangeIsWrittenFrameExactWithItsFactChunk) {
+    StaircaseStream stream;
+    std::string path = (dir / "range.wav").string();
+    {
+        CStreamDiskWriter writer(&stream);
+        ASSERT_TRUE(writer.Open(path, WaveFormat{}));
+        ASSERT_TRUE(writer.Start(1000, 1000 + 10 * 44100, nullptr));
+        EXPECT_EQ(writer.GetCurrentFrame(), 1000u + 10 * 44100);
+        EXPECT_FALSE(stream.IsRunning());  // the writer stops the stream
+    }
+    auto bytes = ReadWholeFile(path);
+    ASSERT_TRUE(bytes);
+    const uint32_t dataBytes = 10 * 176400;
+    std::vector<uint8_t> head(bytes->begin(), bytes->begin() + 56);
+    EXPECT_TRUE(test::SameBytes(head, Header(dataBytes, 10 * 44100)));
+    ASSERT_EQ(bytes->size(), 56u + dataBytes);
+    for (uint32_t frame = 0; frame < 10 * 44100; ++frame)
+        ASSERT_EQ(LoadLE32(bytes->data() + 56 + 4 * frame), 1000 + frame) << "frame " << frame;
+}
+
+TEST_F(StreamDiskWriterTest, ThreadedCancelLeavesAValidFileThatStillStatesTheFullRange) {
+    StaircaseStream stream;
+    stream.HoldAt(44100);
+    std::string path = (dir / "cancelled.wav").string();
+    MessageQueue window;
+    {
+        CStreamDiskWriter writer(&stream);
+        ASSERT_TRUE(writer.Open(path, WaveFormat{}));
+        ASSERT_TRUE(writer.Start(0, 10 * 44100, &window));
+        for (int i = 0; i < 5000 && writer.GetCurrentFrame() < 44100; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_EQ(writer.GetCurrentFrame(), 44100u);
+        writer.RequestStop();
+        stream.Release();
+        ASSERT_TRUE(writer.Join(-1));
+        auto message = window.WaitFor(std::chrono::seconds(10));
+        ASSERT_TRUE(message);
+        EXPECT_EQ(message->message, 1028u);
+    }
+    auto bytes = ReadWholeFile(path);
+    ASSERT_TRUE(bytes);
+    // The pass that was waiting when the cancel came is written whole.
+    const uint32_t dataBytes = static_cast<uint32_t>(bytes->size() - 56);
+    EXPECT_EQ(dataBytes % 176400, 0u);
+    EXPECT_GE(dataBytes, 176400u);
+    std::vector<uint8_t> head(bytes->begin(), bytes->begin() + 56);
+    EXPECT_TRUE(test::SameBytes(head, Header(dataBytes, 10 * 44100)));
+}
+
+TEST_F(StreamDiskWriterTest, ThreadedEmptyRangeGivesAnEmptyDataChunk) {
+    StaircaseStream stream;
+    std::string path = (dir / "empty.wav").string();
+    {
+        CStreamDiskWriter writer(&stream);
+        ASSERT_TRUE(writer.Open(path, WaveFormat{}));
+        ASSERT_TRUE(writer.Start(500, 500, nullptr));
+    }
+    auto bytes = ReadWholeFile(path);
+    ASSERT_TRUE(bytes);
+    EXPECT_TRUE(test::SameBytes(*bytes, Header(0, 0)));
+}
+
+TEST_F(StreamDiskWriterTest, OpenFailsForAnUnwritablePath) {
+    StaircaseStream stream;
+    CStreamDiskWriter writer(&stream);
+    EXPECT_FALSE(writer.Open((dir / "no/such/dir/x.wav").string(), WaveFormat{}));
+    EXPECT_FALSE(writer.Start(0, 10, nullptr));
+}
+
+TEST(MixdownFiles, BatchNamesAndDiskSpace) {
+    EXPECT_EQ(BatchFileName("mix.wav", 2), "mix2.wav");
+    EXPECT_EQ(BatchFileName("/out/sets.v2/mix.wav", 11), "/out/sets.v2/mix11.wav");
+    EXPECT_EQ(BatchFileName("/out/sets.v2/mix", 3), "/out/sets.v2/mix3");
+
+    ScriptedUserInterface ui;
+    std::string path = ::testing::TempDir() + "x.wav";
+    EXPECT_TRUE(CheckDiskSpace(path, 1000, &ui, "Mixdown"));
+    EXPECT_FALSE(CheckDiskSpace(path, UINT64_MAX / 2, &ui, "Mixdown"));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text.rfind("Insufficient disk space. At least ", 0), 0u);
+    EXPECT_EQ(ui.Messages()[0].icon, MessageIcon::Error);
+    EXPECT_FALSE(CheckDiskSpace("/no/such/volume/x.wav", 10, &ui, "Mixdown"));
+    EXPECT_EQ(ui.Messages().size(), 1u);  // a failed query fails silently
+}
+
+}  // namespace
+}  // namespace vantor
