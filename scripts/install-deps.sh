@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   libmpg123-dev mpg123 lame libmp3lame-dev
   libsqlite3-dev
+  portaudio19-dev
 )
 
 missing=()

@@ -1,0 +1,66 @@
+#include "platform/audio_device.h"
+
+#include <cstring>
+
+#include "platform/null_audio_device.h"
+#include "platform/portaudio_audio_device.h"
+
+namespace vantor {
+
+bool AudioFormat::IsPlayable() const {
+    return formatTag == 1 && (channels == 1 || channels == 2) && (bitsPerSample == 8 || bitsPerSample == 16) &&
+           blockAlign == channels * bitsPerSample / 8 && samplesPerSec >= 1000 && samplesPerSec <= 192000 &&
+           avgBytesPerSec == samplesPerSec * blockAlign;
+}
+
+DeviceId DeviceIdFromName(const std::string& name) {
+    // Two 64-bit FNV-1a hashes with different starting values.
+    auto fnv = [&name](uint64_t hash) {
+        for (unsigned char c : name) {
+            hash ^= c;
+            hash *= 0x100000001b3ull;
+        }
+        return hash;
+    };
+    uint64_t halves[2] = {fnv(0xcbf29ce484222325ull), fnv(0x84222325cbf29ce4ull)};
+    DeviceId id{};
+    for (int i = 0; i < 16; ++i) id[i] = static_cast<uint8_t>(halves[i / 8] >> (8 * (i % 8)));
+    if (IsDefaultDevice(id)) id[0] = 1;
+    return id;
+}
+
+const DeviceId& NullDeviceId() {
+    static const DeviceId id = DeviceIdFromName("null");
+    return id;
+}
+
+std::vector<AudioDeviceInfo> EnumerateAudioDevices() {
+    std::vector<AudioDeviceInfo> devices;
+    devices.push_back({DeviceId{}, "Default output device", ""});
+    for (auto& device : PortAudioAudioDevice::Enumerate()) devices.push_back(std::move(device));
+    devices.push_back({NullDeviceId(), "No sound (output timed by the system clock)", "null"});
+    return devices;
+}
+
+std::unique_ptr<IAudioDevice> OpenAudioDevice(const DeviceId* id) {
+    bool isDefault = !id || IsDefaultDevice(*id);
+    if (!isDefault && *id == NullDeviceId()) return std::make_unique<NullAudioDevice>(std::make_shared<RealAudioClock>());
+    if (auto device = PortAudioAudioDevice::Open(id)) return device;
+    if (isDefault) return std::make_unique<NullAudioDevice>(std::make_shared<RealAudioClock>());
+    return nullptr;
+}
+
+bool ClearAudioBuffer(IAudioBuffer& buffer) {
+    AudioRegion region;
+    AudioResult result = buffer.Lock(0, buffer.GetSize(), &region);
+    if (result == AudioResult::BufferLost && buffer.Restore() == AudioResult::Ok)
+        result = buffer.Lock(0, buffer.GetSize(), &region);
+    if (result != AudioResult::Ok) return false;
+    int silence = buffer.GetFormat().bitsPerSample == 8 ? 0x80 : 0;
+    std::memset(region.part1, silence, region.bytes1);
+    if (region.part2) std::memset(region.part2, silence, region.bytes2);
+    buffer.Unlock(region);
+    return true;
+}
+
+}  // namespace vantor
