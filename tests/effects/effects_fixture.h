@@ -13,9 +13,16 @@
 
 namespace vantor::test {
 
+// The build directory, or else the directory of the vantor program (which
+// lies in it), or else the working directory.
 inline std::string BuildDir() {
-    const char* dir = std::getenv("VANTOR_BUILD_DIR");
-    return dir ? dir : ".";
+    if (const char* dir = std::getenv("VANTOR_BUILD_DIR")) return dir;
+    if (const char* bin = std::getenv("VANTOR_BIN")) {
+        std::string path = bin;
+        auto slash = path.find_last_of('/');
+        if (slash != std::string::npos) return path.substr(0, slash);
+    }
+    return ".";
 }
 
 inline std::string TonebankPath() { return BuildDir() + "/Tonebank.so"; }
