@@ -138,8 +138,12 @@ void NullAudioBuffer::AdvanceBytesLocked(uint64_t bytes, Event** signal) {
         uint64_t position = m_play;
         for (uint64_t left = bytes; left > 0;) {
             uint64_t n = std::min(left, size - position);
-            m_heard.insert(m_heard.end(), m_data.begin() + static_cast<long>(position),
-                           m_data.begin() + static_cast<long>(position + n));
+            // A lost buffer is not played at all.
+            if (m_lost)
+                m_heard.insert(m_heard.end(), n, SilenceByte(m_format));
+            else
+                m_heard.insert(m_heard.end(), m_data.begin() + static_cast<long>(position),
+                               m_data.begin() + static_cast<long>(position + n));
             left -= n;
             position = (position + n) % size;
         }
