@@ -34,6 +34,8 @@ void IDataStream::FlushRing() {
     m_readIndex = 0;
     m_writeIndex = 0;
     m_dataAvailable.Reset();
+    // A producer asleep on a full ring must refill the emptied one.
+    m_dataWanted.Set();
 }
 
 uint32_t IDataStream::UsedLocked() const {

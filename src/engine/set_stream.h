@@ -1,0 +1,71 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "engine/data_stream.h"
+#include "engine/track_stream.h"
+#include "model/music_set.h"
+#include "model/set_history.h"
+
+namespace vantor {
+
+// Renders a whole set: one track stream per audio track (the tempo track
+// renders nothing), read in equal blocks and mixed with each track's fader
+// volume and mute into one 16-bit stereo stream. Never ends by itself.
+class CSetStream : public IDataStream {
+public:
+    static constexpr uint32_t kRingBytes = 20480;
+    static constexpr uint32_t kPassBytes = 36864;
+
+    CSetStream(CEffectManagerImpl* effects, CMusicDatabase* database, CMusicSet* set, bool largeBuffer);
+    ~CSetStream() override;
+
+    // Starts every track stream, then the mixer.
+    bool StartStream() override;
+    // Stops the mixer and empties its ring, then stops every track stream.
+    void StopStream() override;
+    void SetPosition(uint32_t frame, bool flush) override;
+    // Freezes or releases every track stream.
+    void Lock(bool lock) override;
+    bool IsLocked() const override;
+    void SetPriority(int32_t priority) override;
+    bool IsSuspended() const override { return false; }
+
+    int32_t GetTrackCount() const { return static_cast<int32_t>(m_tracks.size()); }
+    CTrackStream* GetTrackStream(int32_t index) const;
+    bool IsTrackMuted(int32_t index) const;
+    void MuteTrack(int32_t index);
+    void UnmuteTrack(int32_t index);
+    void SetTrackVolume(int32_t index, double volume);
+    double GetTrackVolume(int32_t index) const;
+    uint32_t GetSetPosition() const { return m_position.load(std::memory_order_relaxed); }
+
+    // Track stream i renders track i + 1 of the new set.
+    void ReplaceSet(CMusicSet* set);
+    // Replays the history onto the playing set and moves every track to the
+    // current position, all while the mixer waits: rendering continues either
+    // before or after the whole edit, never in between.
+    void ApplyEdit(const CSetHistory& history);
+
+protected:
+    uint32_t Generate(void* buffer, uint32_t bytes) override;
+
+private:
+    void MixPass(uint8_t* out, uint32_t bytes);
+
+    RefPtr<CMusicSet> m_set;
+    std::vector<std::unique_ptr<CTrackStream>> m_tracks;
+    std::unique_ptr<std::atomic<bool>[]> m_muted;
+    std::atomic<uint32_t> m_position{0};
+    std::recursive_mutex m_renderLock;
+    std::vector<int16_t> m_scratch;
+    std::vector<int16_t> m_mix;
+};
+
+// A block counts as silent only when every sample in it is zero.
+bool IsSilentBlock(const int16_t* samples, size_t count);
+
+}  // namespace vantor
