@@ -205,12 +205,8 @@ void CStreamAudioOutput::ServiceLocked(uint32_t playCursor, uint32_t writeCursor
 
 bool CStreamAudioOutput::FillLocked(uint32_t bytes) {
     AudioRegion region;
-    AudioResult result = m_buffer->Lock(static_cast<uint32_t>(m_writeOffset), bytes, &region);
-    if (result == AudioResult::BufferLost) {
-        if (m_buffer->Restore() != AudioResult::Ok) return false;
-        result = m_buffer->Lock(static_cast<uint32_t>(m_writeOffset), bytes, &region);
-    }
-    if (result != AudioResult::Ok) return false;
+    if (LockAudioBuffer(*m_buffer, static_cast<uint32_t>(m_writeOffset), bytes, &region) != AudioResult::Ok)
+        return false;
     // Past the end position the source still has audio, but none of it may
     // be heard.
     bool fromSource = !m_silent && !(m_endPosition != 0 && m_writePosition >= m_endPosition);

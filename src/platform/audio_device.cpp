@@ -50,12 +50,16 @@ std::unique_ptr<IAudioDevice> OpenAudioDevice(const DeviceId* id) {
     return nullptr;
 }
 
+AudioResult LockAudioBuffer(IAudioBuffer& buffer, uint32_t offset, uint32_t bytes, AudioRegion* region) {
+    AudioResult result = buffer.Lock(offset, bytes, region);
+    if (result != AudioResult::BufferLost) return result;
+    result = buffer.Restore();
+    return result == AudioResult::Ok ? buffer.Lock(offset, bytes, region) : result;
+}
+
 bool ClearAudioBuffer(IAudioBuffer& buffer) {
     AudioRegion region;
-    AudioResult result = buffer.Lock(0, buffer.GetSize(), &region);
-    if (result == AudioResult::BufferLost && buffer.Restore() == AudioResult::Ok)
-        result = buffer.Lock(0, buffer.GetSize(), &region);
-    if (result != AudioResult::Ok) return false;
+    if (LockAudioBuffer(buffer, 0, buffer.GetSize(), &region) != AudioResult::Ok) return false;
     int silence = buffer.GetFormat().bitsPerSample == 8 ? 0x80 : 0;
     std::memset(region.part1, silence, region.bytes1);
     if (region.part2) std::memset(region.part2, silence, region.bytes2);

@@ -131,7 +131,10 @@ std::unique_ptr<IAudioDevice> OpenAudioDevice(const DeviceId* id);
 // devices on a manual clock.
 using AudioDeviceOpener = std::function<std::unique_ptr<IAudioDevice>(const DeviceId* id)>;
 
-// Writes zeros over a whole buffer, restoring it once when it was lost.
+// Locks a region, restoring the buffer once when it was lost.
+AudioResult LockAudioBuffer(IAudioBuffer& buffer, uint32_t offset, uint32_t bytes, AudioRegion* region);
+
+// Writes silence over a whole buffer.
 bool ClearAudioBuffer(IAudioBuffer& buffer);
 
 }  // namespace vantor
