@@ -27,8 +27,11 @@ struct CommandGroup {
 // The groups, one file each; main.cpp lists them.
 int RunSetCommand(CommandContext& context);
 int RunConfigCommand(CommandContext& context);
+int RunDbCommand(CommandContext& context);
+int RunPlaylistCommand(CommandContext& context);
 int RunConvertCommand(CommandContext& context);
 int RunInfoCommand(CommandContext& context);
 int RunEffectsCommand(CommandContext& context);
+int RunDevicesCommand(CommandContext& context);
 
 }  // namespace vantor::cli

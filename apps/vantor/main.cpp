@@ -16,9 +16,12 @@ using vantor::cli::CommandGroup;
 const CommandGroup kGroups[] = {
     {"set", "set new FILE [--tracks N] | set show FILE [--json]", vantor::cli::RunSetCommand},
     {"config", "config show [--json] | config set NAME VALUE", vantor::cli::RunConfigCommand},
+    {"db", "db add FILE... | db list [--sort title|artist|tempo] [--latest] [--category NAME] [--json] | db show KEY [--json] | db set KEY FIELD VALUE | db remove KEY | db compact | db category add|remove|list|add-song|remove-song NAME [KEY]", vantor::cli::RunDbCommand},
+    {"playlist", "playlist new FILE.plt | playlist add FILE.plt KEY [--before N] | playlist remove FILE.plt N | playlist move FILE.plt N up|down | playlist mark FILE.plt SET.set|--none | playlist show FILE.plt [--json]", vantor::cli::RunPlaylistCommand},
     {"convert", "convert IN.mp3 OUT.wav", vantor::cli::RunConvertCommand},
     {"info", "info FILE [--json]", vantor::cli::RunInfoCommand},
     {"effects", "effects list [--json]", vantor::cli::RunEffectsCommand},
+    {"devices", "devices [--json]", vantor::cli::RunDevicesCommand},
 };
 
 void PrintUsage(std::FILE* out) {

@@ -57,6 +57,7 @@ CRecordStore::~CRecordStore() = default;
 bool CRecordStore::LoadKeys() {
     m_entries.clear();
     m_index.clear();
+    m_free.clear();
     m_liveCount = 0;
     m_entriesOnDisk = 0;
     m_dataLength = 0;
@@ -77,9 +78,13 @@ bool CRecordStore::LoadKeys() {
 void CRecordStore::RebuildIndex() {
     m_index.clear();
     m_index.reserve(m_entries.size());
+    m_free.clear();
     m_duplicateKeys = false;
     for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (m_entries[i].IsFree()) continue;
+        if (m_entries[i].IsFree()) {
+            m_free.insert(static_cast<int32_t>(i));
+            continue;
+        }
         // The first entry wins, as in a search from the front.
         if (!m_index.emplace(m_entries[i].Key(), static_cast<int32_t>(i)).second) m_duplicateKeys = true;
     }
@@ -92,13 +97,13 @@ int32_t CRecordStore::Find(std::string_view key) const {
 }
 
 int32_t CRecordStore::FirstFreeSlot(int32_t size) const {
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        const KeyEntry& entry = m_entries[i];
+    for (int32_t i : m_free) {
+        const KeyEntry& entry = m_entries[static_cast<size_t>(i)];
         // A free area is reused only when it lies inside the data file, so a
         // damaged entry cannot send a record somewhere it would be lost.
         if (entry.IsFree() && entry.size > size && entry.offset >= 0 &&
             static_cast<int64_t>(entry.offset) + entry.size <= m_dataLength)
-            return static_cast<int32_t>(i);
+            return i;
     }
     return -1;
 }
@@ -110,6 +115,7 @@ int32_t CRecordStore::AllocateSlot(std::string_view key, int32_t size) {
         entry.SetKey(key);
         entry.size = size;
         ++m_liveCount;
+        m_free.erase(reuse);
         return reuse;
     }
     if (m_dataLength + size > INT32_MAX) return -1;
@@ -125,6 +131,7 @@ int32_t CRecordStore::AllocateSlot(std::string_view key, int32_t size) {
 void CRecordStore::FreeSlot(int32_t index) {
     m_entries[static_cast<size_t>(index)].key[0] = '\0';
     --m_liveCount;
+    m_free.insert(index);
 }
 
 void CRecordStore::AddKeyWrites(StoreTransaction& transaction, const std::vector<int32_t>& changed) const {
@@ -198,7 +205,10 @@ bool CRecordStore::SaveRecord(const ISerializable& record, std::string_view sort
     }
     auto restore = [&] {
         m_entries.resize(entriesBefore);
-        for (auto& [i, entry] : before) m_entries[static_cast<size_t>(i)] = entry;
+        for (auto& [i, entry] : before) {
+            m_entries[static_cast<size_t>(i)] = entry;
+            if (entry.IsFree()) m_free.insert(i); else m_free.erase(i);
+        }
         m_liveCount = liveBefore;
     };
     if (index < 0) {
@@ -237,6 +247,7 @@ bool CRecordStore::RemoveRecord(std::string_view key) {
     if (!Commit(transaction)) {
         m_entries[static_cast<size_t>(index)] = entryBefore;
         ++m_liveCount;
+        m_free.erase(index);
         return false;
     }
     if (m_liveCount == 0) m_entriesOnDisk = 0;
@@ -304,16 +315,28 @@ void CRecordStore::PruneCache() {
 
 std::vector<std::string> CRecordStore::SortedKeys(int k) const {
     if (k < 0 || k >= KeyEntry::kSortTexts) k = 0;
-    std::vector<int32_t> live;
-    live.reserve(static_cast<size_t>(std::max(m_liveCount, 0)));
-    for (size_t i = 0; i < m_entries.size(); ++i)
-        if (!m_entries[i].IsFree()) live.push_back(static_cast<int32_t>(i));
-    std::stable_sort(live.begin(), live.end(), [&](int32_t a, int32_t b) {
-        return LessIgnoringCase(m_entries[static_cast<size_t>(a)].Sort(k), m_entries[static_cast<size_t>(b)].Sort(k));
+    // The texts are folded to lower case once and sorted side by side with
+    // their indexes, so the sort never strides through the 376-byte entries.
+    struct Item {
+        std::array<char, KeyEntry::kSortBytes> text;
+        int32_t index;
+    };
+    std::vector<Item> items;
+    items.reserve(static_cast<size_t>(std::max(m_liveCount, 0)));
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].IsFree()) continue;
+        Item item{{}, static_cast<int32_t>(i)};
+        const char* text = m_entries[i].Sort(k);
+        for (int c = 0; c < KeyEntry::kSortBytes && text[c]; ++c)
+            item.text[static_cast<size_t>(c)] = text[c] >= 'A' && text[c] <= 'Z' ? static_cast<char>(text[c] + 32) : text[c];
+        items.push_back(item);
+    }
+    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        return std::memcmp(a.text.data(), b.text.data(), a.text.size()) < 0;
     });
     std::vector<std::string> keys;
-    keys.reserve(live.size());
-    for (int32_t i : live) keys.emplace_back(m_entries[static_cast<size_t>(i)].Key());
+    keys.reserve(items.size());
+    for (const Item& item : items) keys.emplace_back(m_entries[static_cast<size_t>(item.index)].Key());
     return keys;
 }
 

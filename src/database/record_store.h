@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -124,6 +125,7 @@ private:
     void AddKeyWrites(class StoreTransaction& transaction, const std::vector<int32_t>& changed) const;
     bool Commit(class StoreTransaction& transaction);
     void DropCached(std::string_view key, const ISerializable* keep);
+    // Rebuilds the key index and the free list from the entries.
     void RebuildIndex();
     std::string CategoryPath(const std::string& name) const;
 
@@ -142,6 +144,9 @@ private:
     int32_t m_entriesOnDisk = 0;
     int64_t m_dataLength = 0;
     KeyIndex m_index;
+    // Indexes of the free entries in entry order, so that finding a slot
+    // does not walk every live entry.
+    std::set<int32_t> m_free;
     bool m_duplicateKeys = false;  // only damaged key files have them
     bool m_broken = false;
     RefPtr<CArray<ISerializable>> m_cache;

@@ -13,7 +13,7 @@ constexpr int32_t kOverlayOffset = 96;
 // Writes a 100-byte text field whose bytes 96-99 carry a 32-bit value.
 void WriteOverlaid(CMemoryOStream& out, const FixedText<100>& text, int32_t value) {
     char buffer[100] = {};
-    std::strncpy(buffer, text.c_str(), CSongProfile::kMaxOverlaidText);
+    std::memcpy(buffer, text.c_str(), strnlen(text.c_str(), CSongProfile::kMaxOverlaidText));
     StoreLE32(reinterpret_cast<uint8_t*>(buffer) + kOverlayOffset, static_cast<uint32_t>(value));
     // Written raw: the text writer would zero everything after the terminator.
     WriteInt32(out, 100);

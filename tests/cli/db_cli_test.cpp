@@ -1,0 +1,192 @@
+// Runs the real vantor program on a scratch program directory: adding
+// generated wave files, listing, showing, compacting, a category and a
+// playlist.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteWave(const fs::path& path, uint16_t channels, uint32_t rate, uint32_t frames) {
+    auto le = [](std::string& out, uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i));
+    };
+    const uint32_t dataBytes = frames * channels * 2;
+    std::string file = "RIFF";
+    le(file, 36 + dataBytes, 4);
+    file += "WAVEfmt ";
+    le(file, 16, 4);
+    le(file, 1, 2);
+    le(file, channels, 2);
+    le(file, rate, 4);
+    le(file, rate * channels * 2, 4);
+    le(file, channels * 2, 2);
+    le(file, 16, 2);
+    file += "data";
+    le(file, dataBytes, 4);
+    file.append(dataBytes, '\0');
+    std::ofstream(path, std::ios::binary) << file;
+}
+
+class DbCommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* bin = std::getenv("VANTOR_BIN");
+        if (!bin) GTEST_SKIP() << "VANTOR_BIN is not set";
+        m_bin = bin;
+        m_home = fs::temp_directory_path() / ("vantor-cli-db-" + std::to_string(::getpid()));
+        fs::remove_all(m_home);
+        fs::create_directories(m_home);
+    }
+    void TearDown() override {
+        if (!m_home.empty()) fs::remove_all(m_home);
+    }
+
+    Result Vantor(const std::vector<std::string>& words) {
+        std::string command = Quote(m_bin) + " --home " + Quote(m_home.string()) + " --yes";
+        for (const auto& word : words) command += " " + Quote(word);
+        const fs::path out = m_home / "stdout.txt", err = m_home / "stderr.txt";
+        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+        int status = std::system(command.c_str());
+        Result run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+        fs::remove(out);
+        fs::remove(err);
+        return run;
+    }
+    std::string Path(const std::string& name) const { return (m_home / name).string(); }
+
+    std::string m_bin;
+    fs::path m_home;
+};
+
+TEST_F(DbCommandLine, AddListShowCompactCategoryAndPlaylist) {
+    WriteWave(m_home / "Artist One - Sunrise (Club Mix).wav", 2, 44100, 44100 * 2);
+    WriteWave(m_home / "Beta-Night-Dub.wav", 2, 44100, 44100 * 3);
+    WriteWave(m_home / "mono.wav", 1, 44100, 100);
+    WriteWave(m_home / "slow.wav", 2, 22050, 100);
+    std::ofstream(m_home / "song.mp3") << "not really";
+
+    Result add = Vantor({"db", "add", Path("Artist One - Sunrise (Club Mix).wav"), Path("Beta-Night-Dub.wav"),
+                      Path("mono.wav"), Path("slow.wav")});
+    EXPECT_EQ(add.code, 1) << add.err;
+    EXPECT_NE(add.out.find("added " + Path("Beta-Night-Dub.wav") + ": Beta - Night (Dub)"), std::string::npos)
+        << add.out;
+    EXPECT_NE(add.err.find("Wave file is not in a supported format. All wave files must be:\n"
+                           "PCM, 44.1 khz, 16-bit, 2 channels."),
+              std::string::npos)
+        << add.err;
+    // Adding again skips what is there.
+    Result again = Vantor({"db", "add", Path("Beta-Night-Dub.wav")});
+    EXPECT_EQ(again.code, 0);
+    EXPECT_NE(again.out.find("skipped"), std::string::npos);
+    EXPECT_NE(Vantor({"db", "add", Path("song.mp3")}).code, 0);
+
+    Result list = Vantor({"db", "list", "--json"});
+    ASSERT_EQ(list.code, 0) << list.err;
+    EXPECT_NE(list.out.find("\"title\":\"Night\",\"artist\":\"Beta\",\"mixer\":\"Dub\""), std::string::npos)
+        << list.out;
+    EXPECT_LT(list.out.find("Night"), list.out.find("Sunrise"));
+    EXPECT_EQ(list.out.find("mono.wav"), std::string::npos);
+
+    ASSERT_EQ(Vantor({"db", "set", Path("Beta-Night-Dub.wav"), "tempo", "99"}).code, 0);
+    ASSERT_EQ(Vantor({"db", "set", Path("Beta-Night-Dub.wav"), "genre", "Techno"}).code, 0);
+    EXPECT_EQ(Vantor({"db", "set", Path("Beta-Night-Dub.wav"), "colour", "red"}).code, 2);
+    Result show = Vantor({"db", "show", Path("Beta-Night-Dub.wav")});
+    ASSERT_EQ(show.code, 0) << show.err;
+    EXPECT_NE(show.out.find("Tempo:          99.000"), std::string::npos) << show.out;
+    EXPECT_NE(show.out.find("genre Techno (0x1007)"), std::string::npos) << show.out;
+    EXPECT_NE(show.out.find("Cue points: 0"), std::string::npos);
+    EXPECT_EQ(Vantor({"db", "show", Path("nothing.wav")}).code, 1);
+    // Tempo texts sort as text: 99 after 130.
+    Result byTempo = Vantor({"db", "list", "--sort", "tempo"});
+    EXPECT_LT(byTempo.out.find("Sunrise"), byTempo.out.find("Night")) << byTempo.out;
+
+    ASSERT_EQ(Vantor({"db", "category", "add", "Peak"}).code, 0);
+    ASSERT_EQ(Vantor({"db", "category", "add-song", "Peak", Path("Beta-Night-Dub.wav")}).code, 0);
+    EXPECT_EQ(Vantor({"db", "category", "add", "../evil"}).code, 2);
+    Result category = Vantor({"db", "list", "--category", "Peak"});
+    EXPECT_NE(category.out.find("Night"), std::string::npos);
+    EXPECT_EQ(category.out.find("Sunrise"), std::string::npos);
+    EXPECT_EQ(Vantor({"db", "category", "list"}).out, "Peak\n");
+
+    const std::string plt = Path("warmup.plt");
+    ASSERT_EQ(Vantor({"playlist", "new", plt}).code, 0);
+    ASSERT_EQ(Vantor({"playlist", "add", plt, Path("Artist One - Sunrise (Club Mix).wav")}).code, 0);
+    ASSERT_EQ(Vantor({"playlist", "add", plt, Path("Beta-Night-Dub.wav"), "--before", "1"}).code, 0);
+    Result duplicate = Vantor({"playlist", "add", plt, Path("Beta-Night-Dub.wav")});
+    EXPECT_EQ(duplicate.code, 1);
+    EXPECT_NE(duplicate.err.find("Entry already exists in the playlist."), std::string::npos) << duplicate.err;
+    ASSERT_EQ(Vantor({"playlist", "move", plt, "1", "down"}).code, 0);
+    EXPECT_EQ(Vantor({"playlist", "move", plt, "2", "down"}).code, 1);
+    Result playlist = Vantor({"playlist", "show", plt});
+    ASSERT_EQ(playlist.code, 0) << playlist.err;
+    EXPECT_LT(playlist.out.find("Sunrise"), playlist.out.find("Night")) << playlist.out;
+    EXPECT_NE(playlist.out.find("Total time: 00:00:05"), std::string::npos) << playlist.out;
+    EXPECT_EQ(fs::file_size(plt), 16u + 2 * 263);
+
+    // Remove one song, leaving a free entry and area, then compact.
+    ASSERT_EQ(Vantor({"db", "add", Path("slow.wav")}).code, 1);
+    WriteWave(m_home / "Gamma - Third.wav", 2, 44100, 10);
+    ASSERT_EQ(Vantor({"db", "add", Path("Gamma - Third.wav")}).code, 0);
+    ASSERT_EQ(Vantor({"db", "remove", Path("Artist One - Sunrise (Club Mix).wav")}).code, 0);
+    const auto keysBefore = fs::file_size(m_home / "SONGS.KYS");
+    EXPECT_EQ(keysBefore, 4u + 3 * 376);
+    Result compact = Vantor({"db", "compact"});
+    ASSERT_EQ(compact.code, 0) << compact.err;
+    EXPECT_NE(compact.out.find("compacted: 2 songs"), std::string::npos);
+    EXPECT_EQ(fs::file_size(m_home / "SONGS.KYS"), 4u + 2 * 376);
+    EXPECT_FALSE(fs::exists(m_home / "temp.db"));
+    Result after = Vantor({"db", "list"});
+    EXPECT_LT(after.out.find("Night"), after.out.find("Third")) << after.out;
+    EXPECT_NE(after.out.find("2 songs"), std::string::npos);
+
+    // The removed song stays in the latest titles' file until the next
+    // addition, but is not listed.
+    Result latest = Vantor({"db", "list", "--latest"});
+    EXPECT_EQ(latest.out.find("Sunrise"), std::string::npos);
+    EXPECT_NE(Slurp(m_home / "RECENT.lst").find("Sunrise"), std::string::npos);
+}
+
+TEST_F(DbCommandLine, BadInputIsAUsageErrorOrAFailureNeverACrash) {
+    EXPECT_EQ(Vantor({"db"}).code, 2);
+    EXPECT_EQ(Vantor({"db", "frobnicate"}).code, 2);
+    EXPECT_EQ(Vantor({"db", "list", "--sort", "colour"}).code, 2);
+    EXPECT_EQ(Vantor({"db", "add"}).code, 2);
+    EXPECT_EQ(Vantor({"db", "add", Path("missing.wav")}).code, 1);
+    EXPECT_EQ(Vantor({"playlist", "show", Path("missing.plt")}).code, 1);
+    std::ofstream(m_home / "junk.plt") << std::string(1000, '\xff');
+    EXPECT_EQ(Vantor({"playlist", "show", Path("junk.plt")}).code, 0);
+    EXPECT_EQ(Vantor({"playlist", "remove", Path("junk.plt"), "1"}).code, 2);
+    std::ofstream(m_home / "SONGS.KYS") << std::string(1000, '\x7f');
+    std::ofstream(m_home / "Broken.cat") << std::string(999, '\x7f');
+    EXPECT_EQ(Vantor({"db", "list"}).code, 0);
+    EXPECT_EQ(Vantor({"db", "list", "--category", "Broken"}).code, 0);
+}
+
+}  // namespace
