@@ -32,5 +32,6 @@ int RunPlaylistCommand(CommandContext& context);
 int RunConvertCommand(CommandContext& context);
 int RunInfoCommand(CommandContext& context);
 int RunEffectsCommand(CommandContext& context);
+int RunDevicesCommand(CommandContext& context);
 
 }  // namespace vantor::cli

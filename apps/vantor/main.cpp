@@ -21,6 +21,7 @@ const CommandGroup kGroups[] = {
     {"convert", "convert IN.mp3 OUT.wav", vantor::cli::RunConvertCommand},
     {"info", "info FILE [--json]", vantor::cli::RunInfoCommand},
     {"effects", "effects list [--json]", vantor::cli::RunEffectsCommand},
+    {"devices", "devices [--json]", vantor::cli::RunDevicesCommand},
 };
 
 void PrintUsage(std::FILE* out) {
