@@ -1,13 +1,56 @@
 #!/usr/bin/env bash
-# The main job on generated data: builds a set in demo/ and shows it.
+# The main job on generated data: three synthetic songs at 124, 128 and 132
+# BPM go into a music database in demo/, a four-track set matches them to
+# 130 BPM with overlapping, faded segments and a track effect from
+# Tonebank.so, and the set is mixed down to demo/mix.wav.
 set -euo pipefail
-vantor="$(realpath "$1")"
-cd "$(dirname "$0")/.."
-mkdir -p demo
-cd demo
+build="$(realpath "$(dirname "$1")")"
+vantor="$build/vantor"
+root="$(realpath "$(dirname "$0")/..")"
+home="$root/demo"
 start=$(date +%s%N)
-"$vantor" --home . config set tracks 4 >/dev/null
-"$vantor" --home . --yes set new demo.set
-"$vantor" --home . set show demo.set
+
+rm -rf "$home"
+mkdir -p "$home/music"
+v() { "$vantor" --home "$home" "$@"; }
+
+echo "== songs"
+"$build/make_demo_songs" "$home/music" 60 \
+  "DJ Alpha - Night Drive (Club Mix):124:55" \
+  "Beta Crew - Warehouse (Dub):128:49" \
+  "Gamma - Sunrise (Original Mix):132:58.27"
+a="$home/music/DJ Alpha - Night Drive (Club Mix).wav"
+b="$home/music/Beta Crew - Warehouse (Dub).wav"
+c="$home/music/Gamma - Sunrise (Original Mix).wav"
+
+echo "== configuration and database"
+v config set tracks 4 >/dev/null
+v config set effects-directory "$build" 2>/dev/null >/dev/null
+v db add "$home/music/"*.wav
+v db set "$a" tempo 124 >/dev/null
+v db set "$b" tempo 128 >/dev/null
+v db set "$c" tempo 132 >/dev/null
+v db list
+
+echo "== set"
+set="$home/demo.set"
+v --yes set new "$set"
+# Each song resampled to the set's 130 BPM; the segments overlap for the mixes.
+v set add "$set" --track 1 --at 0 "$a" --to 50 --fit-tempo
+v set add "$set" --track 2 --at 36 "$b" --from 4 --to 58 --fit-tempo
+v set add "$set" --track 3 --at 76 "$c" --from 2 --fit-tempo
+v set add "$set" --track 4 --at 20 "$c" --from 30 --to 46 --ratio 0.985
+# Crossfades: volume envelopes (dB) over the overlaps.
+v set effect "$set" --track 1 --at 1 Volume Level 36:0 46:-50
+v set effect "$set" --track 2 --at 40 Volume Level 0:-50 8:0 40:0 48:-50
+v set effect "$set" --track 3 --at 80 Volume Level 0:-50 6:0
+v set effect "$set" --track 4 --at 21 Volume Level 0:-50 4:-6 12:-6 16:-50
+# A constant echo on track 4.
+v set track-effect "$set" --track 4 Echo Decay 0.35
+v set track-effect "$set" --track 4 Echo Delay 0.46
+v set show "$set"
+
+echo "== mixdown"
+v mixdown "$set" "$home/mix.wav"
 end=$(date +%s%N)
-echo "demo finished in $(( (end - start) / 1000000 )) ms"
+echo "demo finished in $(( (end - start) / 1000000 )) ms: $home/mix.wav"

@@ -33,5 +33,7 @@ int RunConvertCommand(CommandContext& context);
 int RunInfoCommand(CommandContext& context);
 int RunEffectsCommand(CommandContext& context);
 int RunDevicesCommand(CommandContext& context);
+int RunMixdownCommand(CommandContext& context);
+int RunPlayCommand(CommandContext& context);
 
 }  // namespace vantor::cli

@@ -7,16 +7,11 @@
 #include "command_context.h"
 #include "engine/effect_manager_impl.h"
 #include "platform/json_writer.h"
+#include "workstation.h"
 
 namespace vantor::cli {
 
 namespace {
-
-std::string EffectsDirectory(const CConfiguration& config) {
-    std::string dir = config.GetEffectsDirectory();
-    if (dir.empty() || dir[0] == '/') return dir;
-    return config.ProgramPath(dir);  // relative to the program directory, like every program file
-}
 
 std::string DefaultText(IEffect* effect, const char* parameter, double value) {
     char text[kEffectTextCapacity] = "";

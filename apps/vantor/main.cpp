@@ -14,7 +14,7 @@ namespace {
 using vantor::cli::CommandGroup;
 
 const CommandGroup kGroups[] = {
-    {"set", "set new FILE [--tracks N] | set show FILE [--json]", vantor::cli::RunSetCommand},
+    {"set", "set new FILE [--tracks N] | set show FILE [--json] | set add SET --track N --at SEC KEY [--from SEC] [--to SEC] [--ratio R | --fit-tempo] | set effect SET --track N --at SEC EFFECT PARAMETER SEC:LEVEL SEC:LEVEL... | set track-effect SET --track N EFFECT PARAMETER VALUE", vantor::cli::RunSetCommand},
     {"config", "config show [--json] | config set NAME VALUE", vantor::cli::RunConfigCommand},
     {"db", "db add FILE... | db list [--sort title|artist|tempo] [--latest] [--category NAME] [--json] | db show KEY [--json] | db set KEY FIELD VALUE | db remove KEY | db compact | db category add|remove|list|add-song|remove-song NAME [KEY]", vantor::cli::RunDbCommand},
     {"playlist", "playlist new FILE.plt | playlist add FILE.plt KEY [--before N] | playlist remove FILE.plt N | playlist move FILE.plt N up|down | playlist mark FILE.plt SET.set|--none | playlist show FILE.plt [--json]", vantor::cli::RunPlaylistCommand},
@@ -22,6 +22,8 @@ const CommandGroup kGroups[] = {
     {"info", "info FILE [--json]", vantor::cli::RunInfoCommand},
     {"effects", "effects list [--json]", vantor::cli::RunEffectsCommand},
     {"devices", "devices [--json]", vantor::cli::RunDevicesCommand},
+    {"mixdown", "mixdown SET OUT.wav [--from SEC] [--to SEC] [--sections S1,S2,...]", vantor::cli::RunMixdownCommand},
+    {"play", "play SET [--from SEC] [--loop A B] [--device ID|null|default]", vantor::cli::RunPlayCommand},
 };
 
 void PrintUsage(std::FILE* out) {

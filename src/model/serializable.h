@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace vantor {
@@ -9,8 +10,10 @@ class CMemoryIStream;
 
 // Base of every persistent object. Objects are reference counted: a new object
 // starts at 0, whoever stores a pointer takes a reference, and the last
-// Release destroys it. The count is a plain integer; objects shared between
-// threads are reached only under the lock of the container that holds them.
+// Release destroys it. The count itself is atomic, so that a profile handed
+// out by the database cache may be dropped on any thread; everything else
+// about a shared object is still reached only under the lock of the
+// container that holds it.
 class ISerializable {
 public:
     ISerializable() = default;
@@ -27,19 +30,20 @@ public:
     // The object's key, or null for objects without one.
     virtual const char* GetKey() const { return nullptr; }
 
-    int32_t AddRef() { return ++m_refCount; }
+    int32_t AddRef() { return m_refCount.fetch_add(1, std::memory_order_relaxed) + 1; }
     // Destroys the object when the count drops to 0 or below.
     int32_t Release() {
-        if (--m_refCount <= 0) {
+        int32_t count = m_refCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
+        if (count <= 0) {
             delete this;
             return 0;
         }
-        return m_refCount;
+        return count;
     }
-    int32_t GetRefCount() const { return m_refCount; }
+    int32_t GetRefCount() const { return m_refCount.load(std::memory_order_relaxed); }
 
 private:
-    int32_t m_refCount = 0;
+    std::atomic<int32_t> m_refCount{0};
 };
 
 }  // namespace vantor

@@ -1,0 +1,72 @@
+#include "editing/mixdown_dialog.h"
+
+namespace vantor {
+
+CMixdownDialog::CMixdownDialog(IUserInterface& ui, CEffectManagerImpl* effects, CMusicDatabase* database)
+    : m_ui(ui), m_effects(effects), m_database(database) {}
+
+CMixdownDialog::~CMixdownDialog() { Close(); }
+
+bool CMixdownDialog::Open(CMusicSet* set, const std::string& fileName, uint32_t startFrame, uint32_t endFrame,
+                          uint32_t section, uint32_t sections) {
+    m_start = startFrame;
+    m_end = std::max(startFrame, endFrame);
+    m_percent = 0;
+    m_caption = sections > 0 ? "(" + std::to_string(section) + "/" + std::to_string(sections) + ") " + fileName
+                             : fileName;
+    WaveFormat format;
+    format.formatTag = WaveFormat::kTagPcm;
+    format.channels = static_cast<uint16_t>(set->GetChannels());
+    format.samplesPerSec = static_cast<uint32_t>(set->GetSampleRate());
+    format.blockAlign = static_cast<uint16_t>(set->GetBlockAlign());
+    format.bitsPerSample = static_cast<uint16_t>(set->GetBitsPerSample());
+    format.avgBytesPerSec = format.blockAlign * format.samplesPerSec;
+    m_stream = std::make_unique<CSetStream>(m_effects, m_database, set, false);
+    m_writer = std::make_unique<CStreamDiskWriter>(m_stream.get());
+    if (!m_writer->Open(fileName, format)) {
+        m_ui.MessageBox("Unable to initialize mixdown subsystem.", "Mixdown", MessageButtons::Ok, MessageIcon::Error);
+        m_writer.reset();
+        m_stream.reset();
+        m_finished = true;
+        return false;
+    }
+    m_ui.ShowProgress(m_caption, 0);
+    return m_writer->Start(m_start, m_end, &m_window);
+}
+
+std::string CMixdownDialog::GetPercentText() const { return std::to_string(m_percent) + " %"; }
+
+void CMixdownDialog::OnTimer() {
+    if (!m_writer || m_end == m_start) return;
+    double done = static_cast<double>(m_writer->GetCurrentFrame() - m_start) / static_cast<double>(m_end - m_start);
+    m_percent = static_cast<int>(done * 100.0);
+    m_ui.ShowProgress(m_caption, m_percent);
+}
+
+void CMixdownDialog::OnMessage(const PostedMessage& message) {
+    if (message.message != CStreamDiskWriter::kDoneMessage) return;
+    OnTimer();
+    m_button = "Finished";
+    m_finished = true;
+}
+
+void CMixdownDialog::OnCancel() {
+    if (m_finished) {
+        Close();
+        return;
+    }
+    m_cancelled = true;
+    if (m_writer) m_writer->Join(-1);
+}
+
+void CMixdownDialog::Close() {
+    if (m_writer) {
+        m_writer->Join(-1);
+        m_writer->Finish();
+    }
+    m_ui.EndProgress();
+    m_writer.reset();
+    m_stream.reset();
+}
+
+}  // namespace vantor
