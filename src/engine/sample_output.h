@@ -37,13 +37,15 @@ public:
     // Starts the thread on a silent buffer; false when nothing is loaded or
     // already armed.
     bool Arm();
-    // Plays the sample from its beginning, also when it is playing.
+    // Plays the sample from its beginning, also when it is playing; the
+    // thread fills at once.
     void Trigger();
     // Limited to 0 .. just under 4; not a number is ignored.
     void SetVolume(float value);
     // Q13 fixed point: 8192 is 1.0.
     int32_t GetVolume() const { return m_volume.load(std::memory_order_relaxed); }
-    bool IsPlaying() const { return m_playing.load(std::memory_order_acquire); }
+    // Waits for a notification being served.
+    bool IsPlaying() const;
 
     void SetName(const std::string& name) { m_name = name.substr(0, kNameCapacity); }
     const std::string& GetName() const { return m_name; }
@@ -75,10 +77,10 @@ private:
     std::unique_ptr<CWaveFile> m_sample;
 
     std::mutex m_bufferLock;    // the buffer and the sample's read position
-    std::mutex m_positionLock;  // the write offset and the tail; taken after the buffer lock
+    mutable std::mutex m_positionLock;  // the write offset, the tail and playing; taken after the buffer lock
     uint32_t m_writeOffset = 0;
     int32_t m_tailCount = 0;
-    std::atomic<bool> m_playing{false};
+    std::atomic<bool> m_playing{false};  // also read without the lock, to skip notifications while silent
     std::atomic<int32_t> m_volume{8192};
     std::string m_name;
 };

