@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/cli_runner.h"
+#include "engine/wave_file.h"
+#include "engine/wave_writer.h"
+#include "model/set_file.h"
+
+namespace vantor {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RunVantor;
+
+// A program directory with two songs in its database and a two-track set.
+class PlaybackCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(std::getenv("VANTOR_BIN"), nullptr);
+        home = fs::path(::testing::TempDir()) / ("playcli_" + std::to_string(::getpid()) + "_" +
+                                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(home);
+        fs::create_directories(home);
+        for (int song = 1; song <= 2; ++song) {
+            std::vector<int16_t> pcm(2 * 44100 * 3);
+            for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(song * 1000 + i % 500);
+            WaveWriter writer;
+            ASSERT_TRUE(writer.Open(Song(song), WaveFormat{}));
+            ASSERT_TRUE(writer.Write(pcm.data(), pcm.size() * 2));
+            ASSERT_TRUE(writer.Finish(44100 * 3));
+        }
+        ASSERT_EQ(Run("db add \"" + Song(1) + "\" \"" + Song(2) + "\"").exitCode, 0);
+        ASSERT_EQ(Run("--yes set new " + Set() + " --tracks 2").exitCode, 0);
+    }
+    void TearDown() override { fs::remove_all(home); }
+
+    std::string Song(int i) const { return (home / ("Artist - Song" + std::to_string(i) + ".wav")).string(); }
+    std::string Set() const { return (home / "s.set").string(); }
+    test::CliResult Run(const std::string& arguments) { return RunVantor("--home " + home.string() + " " + arguments); }
+
+    fs::path home;
+};
+
+TEST_F(PlaybackCliTest, SegmentsAreAddedWithoutOverlapAndMixedDown) {
+    EXPECT_EQ(Run("set add " + Set() + " --track 1 --at 0 \"" + Song(1) + "\" --to 2").exitCode, 0);
+    EXPECT_EQ(Run("set add " + Set() + " --track 1 --at 1.5 \"" + Song(2) + "\"").exitCode, 1);  // overlapping
+    EXPECT_EQ(Run("set add " + Set() + " --track 2 --at 1 \"" + Song(2) + "\" --ratio 2").exitCode, 0);
+    EXPECT_EQ(Run("set add " + Set() + " --track 3 --at 0 \"" + Song(2) + "\"").exitCode, 2);   // no such track
+    EXPECT_EQ(Run("set add " + Set() + " --track 1 --at 9 /no/such/song.wav").exitCode, 1);
+    EXPECT_EQ(Run("set effect " + Set() + " --track 2 --at 1.5 Volume Level 0:-50 1:0").exitCode, 0);
+    RefPtr<CMusicSet> set = ReadSetFile(Set());
+    ASSERT_TRUE(set);
+    ASSERT_EQ(set->GetTrack(1)->GetEvents().GetCount(), 1);
+    const CEvent* second = set->GetTrack(2)->GetEvents().GetHead()->GetItem();
+    EXPECT_EQ(second->GetPosition(), 44100);
+    EXPECT_EQ(second->GetSegment()->GetSegment()->GetTimelineLength(), 2 * 3 * 44100);
+    EXPECT_EQ(second->GetSegment()->GetEffectProfiles().GetCount(), 1);
+
+    std::string mix = (home / "mix.wav").string();
+    auto done = Run("mixdown " + Set() + " " + mix);
+    ASSERT_EQ(done.exitCode, 0) << done.out;
+    CWaveFile wave(mix, 100);
+    ASSERT_EQ(wave.GetOpenResult(), 0);
+    EXPECT_EQ(wave.GetLength(), 44100u * 7);  // the second segment ends at 1 s + 6 s
+
+    // Sections give numbered files; a range with --from and --to.
+    ASSERT_EQ(Run("mixdown " + Set() + " " + mix + " --from 1 --to 5 --sections 2,4").exitCode, 0);
+    for (int b = 1; b <= 3; ++b) {
+        CWaveFile part((home / ("mix" + std::to_string(b) + ".wav")).string(), 100);
+        ASSERT_EQ(part.GetOpenResult(), 0) << b;
+        EXPECT_EQ(part.GetLength(), b == 2 ? 2u * 44100 : (b == 1 ? 44100u : 44100u));
+    }
+    EXPECT_EQ(Run("mixdown " + Set() + " " + mix + " --from 5 --to 4").exitCode, 2);
+    if (std::system("command -v sox >/dev/null 2>&1") == 0) {
+        EXPECT_EQ(std::system(("sox --i \"" + mix + "\" >/dev/null").c_str()), 0) << "other programs read the mix";
+    }
+}
+
+TEST_F(PlaybackCliTest, PlayRunsToTheEndOnTheNullDevice) {
+    ASSERT_EQ(Run("set add " + Set() + " --track 1 --at 0 \"" + Song(1) + "\" --to 0.5").exitCode, 0);
+    auto played = Run("play " + Set() + " --device null");
+    ASSERT_EQ(played.exitCode, 0);
+    EXPECT_NE(played.out.find("played to 00:00:00.5"), std::string::npos) << played.out;
+    EXPECT_EQ(Run("play " + Set() + " --device 1234").exitCode, 2);
+    EXPECT_EQ(Run("play " + Set() + " --loop 2").exitCode, 2);
+}
+
+}  // namespace
+}  // namespace vantor
