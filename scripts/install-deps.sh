@@ -8,8 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libmpg123-dev mpg123 lame libmp3lame-dev
-  libsqlite3-dev
+  libsqlite3-dev sox
   portaudio19-dev
+  aubio-tools
 )
 
 missing=()
