@@ -107,15 +107,15 @@ int main(int argc, char** argv) {
     std::string directory = argv[1];
     double seconds = std::atof(argv[2]);
     for (int i = 3; i < argc; ++i) {
-        std::string spec = argv[i];
-        auto second = spec.rfind(':');
-        auto first = second == std::string::npos ? std::string::npos : spec.rfind(':', second - 1);
+        std::string argument = argv[i];
+        auto second = argument.rfind(':');
+        auto first = second == std::string::npos ? std::string::npos : argument.rfind(':', second - 1);
         if (first == std::string::npos || seconds <= 0) {
-            std::fprintf(stderr, "bad song \"%s\"\n", spec.c_str());
+            std::fprintf(stderr, "bad song \"%s\"\n", argument.c_str());
             return 2;
         }
-        Song song{spec.substr(0, first), std::atof(spec.substr(first + 1).c_str()),
-                  std::atof(spec.substr(second + 1).c_str())};
+        Song song{argument.substr(0, first), std::atof(argument.substr(first + 1).c_str()),
+                  std::atof(argument.substr(second + 1).c_str())};
         if (!(song.bpm > 0) || !(song.root > 0) || !WriteSong(directory, song, seconds)) return 1;
     }
     return 0;
