@@ -83,8 +83,8 @@ bool WriteSong(const std::string& directory, const Song& song, double seconds) {
     for (size_t i = 0; i < frames; ++i) {
         double left = 0.8 * drums[i] + 0.9 * bass[i];
         double right = 0.8 * drums[i] + 0.7 * bass[i];
-        pcm[2 * i] = static_cast<int16_t>(std::lround(std::clamp(left, -1.0, 1.0) * 30000));
-        pcm[2 * i + 1] = static_cast<int16_t>(std::lround(std::clamp(right, -1.0, 1.0) * 30000));
+        pcm[2 * i] = static_cast<int16_t>(std::lround(std::clamp(left, -1.0, 1.0) * 18000));
+        pcm[2 * i + 1] = static_cast<int16_t>(std::lround(std::clamp(right, -1.0, 1.0) * 18000));
     }
     vantor::WaveWriter writer;
     std::string path = directory + "/" + song.name + ".wav";
