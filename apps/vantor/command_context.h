@@ -35,5 +35,9 @@ int RunEffectsCommand(CommandContext& context);
 int RunDevicesCommand(CommandContext& context);
 int RunMixdownCommand(CommandContext& context);
 int RunPlayCommand(CommandContext& context);
+int RunSummaryCommand(CommandContext& context);
+int RunAnalyzeCommand(CommandContext& context);
+int RunCueCommand(CommandContext& context);
+int RunDbUpdateCommand(CommandContext& context);
 
 }  // namespace vantor::cli

@@ -467,6 +467,7 @@ int RunDbCommand(CommandContext& context) {
     if (verb == "remove") return Remove(context, Arguments(rest, {}, {}));
     if (verb == "compact") return Compact(context, Arguments(rest, {}, {}));
     if (verb == "category") return Category(context, rest);
+    if (verb == "update") return RunDbUpdateCommand(context);
     throw UsageError("unknown db command \"" + verb + "\"");
 }
 

@@ -16,7 +16,7 @@ using vantor::cli::CommandGroup;
 const CommandGroup kGroups[] = {
     {"set", "set new FILE [--tracks N] | set show FILE [--json] | set add SET --track N --at SEC KEY [--from SEC] [--to SEC] [--ratio R | --fit-tempo] | set effect SET --track N --at SEC EFFECT PARAMETER SEC:LEVEL SEC:LEVEL... | set track-effect SET --track N EFFECT PARAMETER VALUE", vantor::cli::RunSetCommand},
     {"config", "config show [--json] | config set NAME VALUE", vantor::cli::RunConfigCommand},
-    {"db", "db add FILE... | db list [--sort title|artist|tempo] [--latest] [--category NAME] [--json] | db show KEY [--json] | db set KEY FIELD VALUE | db remove KEY | db compact | db category add|remove|list|add-song|remove-song NAME [KEY]", vantor::cli::RunDbCommand},
+    {"db", "db add FILE... | db list [--sort title|artist|tempo] [--latest] [--category NAME] [--json] | db show KEY [--json] | db set KEY FIELD VALUE | db remove KEY | db compact | db update | db category add|remove|list|add-song|remove-song NAME [KEY]", vantor::cli::RunDbCommand},
     {"playlist", "playlist new FILE.plt | playlist add FILE.plt KEY [--before N] | playlist remove FILE.plt N | playlist move FILE.plt N up|down | playlist mark FILE.plt SET.set|--none | playlist show FILE.plt [--json]", vantor::cli::RunPlaylistCommand},
     {"convert", "convert IN.mp3 OUT.wav", vantor::cli::RunConvertCommand},
     {"info", "info FILE [--json]", vantor::cli::RunInfoCommand},
@@ -24,6 +24,9 @@ const CommandGroup kGroups[] = {
     {"devices", "devices [--json]", vantor::cli::RunDevicesCommand},
     {"mixdown", "mixdown SET OUT.wav [--from SEC] [--to SEC] [--sections S1,S2,...]", vantor::cli::RunMixdownCommand},
     {"play", "play SET [--from SEC] [--loop A B] [--device ID|null|default]", vantor::cli::RunPlayCommand},
+    {"summary", "summary FILE|KEY", vantor::cli::RunSummaryCommand},
+    {"analyze", "analyze KEY|FILE [--from SEC] [--apply] [--json]", vantor::cli::RunAnalyzeCommand},
+    {"cue", "cue list KEY [--json] | cue add KEY TYPE SEC [--label TEXT] [--tempo BPM] | cue remove KEY INDEX...", vantor::cli::RunCueCommand},
 };
 
 void PrintUsage(std::FILE* out) {
