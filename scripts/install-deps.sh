@@ -11,6 +11,7 @@ packages=(
   libsqlite3-dev sox
   portaudio19-dev
   aubio-tools
+  libfftw3-dev
 )
 
 missing=()
