@@ -45,15 +45,19 @@ void CSetPlayer::Pause() {
 
 void CSetPlayer::Resume() {
     if (!m_output) return;
-    m_output->Resume();
+    // The track streams are released before the output's position lock is
+    // taken: the output takes that lock first and then waits on the streams,
+    // so holding the streams while asking for it could deadlock. The output
+    // stays silent until Resume, so nothing is heard early.
     m_stream->Lock(false);
+    m_output->Resume();
 }
 
 void CSetPlayer::SetPosition(uint32_t frame) {
     if (m_output) m_output->SetPosition(frame);
 }
 
-uint32_t CSetPlayer::GetPlayPosition() const { return m_output ? m_output->GetPosition() : 0; }
+uint32_t CSetPlayer::GetPlayPosition() const { return m_output ? m_output->PeekPosition() : 0; }
 
 void CSetPlayer::SetLoop(uint32_t startFrame, uint32_t endFrame) {
     if (m_output) m_output->SetLoop(startFrame, endFrame);

@@ -43,6 +43,7 @@ public:
     double GetTrackVolume(int32_t index) const;
     int32_t GetTrackCount() const;
     CSetStream* GetSetStream() const { return m_stream.get(); }
+    CStreamAudioOutput* GetOutput() const { return m_output.get(); }
 
     void ReplaceSet(CMusicSet* set);
     void ApplyEdit(const CSetHistory& history);

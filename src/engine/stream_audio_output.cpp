@@ -156,7 +156,7 @@ int32_t CStreamAudioOutput::Run() {
 void CStreamAudioOutput::AdvanceAudibleLocked(uint32_t playCursor) {
     if (!m_silent && m_writeOffset >= 0) {
         uint32_t played = (playCursor + m_bufferBytes - m_lastPlayCursor) % m_bufferBytes;
-        uint64_t position = m_audiblePosition + played / m_format.blockAlign;
+        uint64_t position = m_audiblePosition.load() + played / m_format.blockAlign;
         // A loop is heard when the audible position passes its end, not when
         // it was written.
         if (m_loopCount > 0 && m_activeLoopEnd > m_activeLoopStart && position >= m_activeLoopEnd) {

@@ -40,7 +40,12 @@ public:
     void SetPosition(uint32_t frame);
     // Waits for a notification being served, so the answer is never half
     // way through one.
+    // The audible position, waiting for a notification being served.
     uint32_t GetPosition() const;
+    // The audible position as last published, without waiting: for callers
+    // that may hold a lock the serving thread needs (a paused set freezes
+    // its track streams while the user interface still asks for the time).
+    uint32_t PeekPosition() const { return m_audiblePosition.load(std::memory_order_acquire); }
     // 0: no end position.
     void SetEndPosition(uint32_t frame);
     // A range whose end is not after its start means no loop.
@@ -89,7 +94,7 @@ private:
     mutable std::mutex m_positionLock;  // positions, loop state, silence; taken after the buffer lock
     uint32_t m_writePosition = 0;
     uint32_t m_endPosition = 0;
-    uint32_t m_audiblePosition = 0;
+    std::atomic<uint32_t> m_audiblePosition{0};  // written under the position lock
     uint32_t m_lastPlayCursor = 0;
     int64_t m_writeOffset = 0;  // -1: take the device's write cursor at the next notification
     bool m_silent = false;

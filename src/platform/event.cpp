@@ -8,10 +8,10 @@ Event::Event(enum Reset reset, std::shared_ptr<EventHub> hub)
     : m_hub(hub ? std::move(hub) : std::make_shared<EventHub>()), m_manual(reset == Reset::Manual) {}
 
 void Event::Set() {
-    {
-        std::lock_guard lock(m_hub->Mutex());
-        m_set = true;
-    }
+    // Notified under the lock, so a waiter that wakes and destroys the event
+    // never races with this call.
+    std::lock_guard lock(m_hub->Mutex());
+    m_set = true;
     m_hub->Condition().notify_all();
 }
 

@@ -3,10 +3,10 @@
 namespace vantor {
 
 void MessageQueue::Post(uint32_t message, uintptr_t wparam, intptr_t lparam) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_messages.push_back({message, wparam, lparam});
-    }
+    // Notified under the lock: once the owner has taken the message it may
+    // destroy the queue, and a poster must not touch it after that.
+    std::lock_guard lock(m_mutex);
+    m_messages.push_back({message, wparam, lparam});
     m_condition.notify_all();
 }
 

@@ -69,14 +69,28 @@ protected:
         buffer = clock->Buffers().back();
         buffer->RecordHeard(true);
     }
-    void Step(int count = 1) {
+    // Waits until the output has served a notification: it reads the
+    // cursors, then fills under the position lock that GetPosition waits for.
+    void Served(uint64_t before, const MessageQueue* window = nullptr) {
+        ASSERT_TRUE(WaitUntil([&] { return buffer->GetCursorReadCount() > before || (window && window->Size() > 0); }));
+        if (!frozen) Output().GetPosition();
+    }
+    void Play() {
+        uint64_t before = buffer->GetCursorReadCount();
+        ASSERT_TRUE(player.Play());
+        ASSERT_NO_FATAL_FAILURE(Served(before));
+    }
+    // One notification interval, served before the clock moves again.
+    void Step(int count = 1, const MessageQueue* window = nullptr) {
         for (int i = 0; i < count; ++i) {
             uint64_t before = buffer->GetCursorReadCount();
             clock->Advance(kStep);
-            ASSERT_TRUE(WaitUntil([&] { return buffer->GetCursorReadCount() > before; }));
-            player.GetPlayPosition();
+            ASSERT_NO_FATAL_FAILURE(Served(before, window));
         }
     }
+    const CStreamAudioOutput& Output() const { return *player.GetOutput(); }
+
+    bool frozen = false;  // paused: the track streams are locked by this thread
     std::vector<int16_t> HeardLeft() {
         std::vector<uint8_t> bytes = buffer->TakeHeard();
         std::vector<int16_t> left(bytes.size() / 4);
@@ -96,22 +110,24 @@ TEST_F(SetPlayerTest, ThreadedPlaysTheSetFromAPositionAndPausesInPlace) {
     ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(player.GetTrackCount(), 2);
     player.SetPosition(44100);
-    uint64_t served = buffer->GetCursorReadCount();
-    ASSERT_TRUE(player.Play());
-    ASSERT_TRUE(WaitUntil([&] { return buffer->GetCursorReadCount() > served; }));
+    ASSERT_NO_FATAL_FAILURE(Play());
     ASSERT_NO_FATAL_FAILURE(Step(20));
     std::vector<int16_t> heard = HeardLeft();
     ASSERT_EQ(heard.size(), 20u * kStep);
     for (uint32_t i = 0; i < heard.size(); ++i) ASSERT_EQ(heard[i], Sample(44100 + i)) << "heard frame " << i;
     EXPECT_EQ(player.GetPlayPosition(), 44100u + 20 * kStep);
 
-    // Paused: silence is heard and the position holds.
+    // Paused: the position holds. While paused this thread holds the track
+    // streams' locks, so it reads the position without waiting on the output.
+    buffer->RecordHeard(false);
     player.Pause();
+    frozen = true;
     ASSERT_NO_FATAL_FAILURE(Step(12));
     uint32_t paused = player.GetPlayPosition();
     ASSERT_NO_FATAL_FAILURE(Step(6));
     EXPECT_EQ(player.GetPlayPosition(), paused);
     player.Resume();
+    frozen = false;
     ASSERT_NO_FATAL_FAILURE(Step(6));
     EXPECT_GT(player.GetPlayPosition(), paused);
 
@@ -130,13 +146,9 @@ TEST_F(SetPlayerTest, ThreadedEndPositionStopsPlaybackAndTellsTheWindow) {
     player.SetEndPosition(SetEndFrame(*set));
     EXPECT_EQ(SetEndFrame(*set), 100000u);
     player.SetPosition(95000);
-    uint64_t served = buffer->GetCursorReadCount();
-    ASSERT_TRUE(player.Play());
-    ASSERT_TRUE(WaitUntil([&] { return buffer->GetCursorReadCount() > served; }));
-    for (int i = 0; i < 40 && !window.Size(); ++i) {
-        clock->Advance(kStep);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    ASSERT_NO_FATAL_FAILURE(Play());
+    // Four intervals reach the end, then two buffer lengths (12 notifications).
+    for (int i = 0; i < 40 && !window.Size(); ++i) ASSERT_NO_FATAL_FAILURE(Step(1, &window));
     ASSERT_TRUE(WaitUntil([&] { return window.Size() > 0; }));
     EXPECT_EQ(window.Take()->message, CStreamAudioOutput::kPlaybackEndedMessage);
 }
