@@ -52,7 +52,9 @@ public:
     }
 
     bool Truncate(int64_t length) override { return length >= 0 && ::ftruncate(m_fd, length) == 0; }
-    bool Sync() override { return ::fsync(m_fd) == 0; }
+    // Data and the size needed to read it back; other metadata (times) need
+    // not reach the disk.
+    bool Sync() override { return ::fdatasync(m_fd) == 0; }
 
 private:
     int m_fd;

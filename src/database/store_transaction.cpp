@@ -113,6 +113,15 @@ bool StoreTransaction::ApplyUndo(const Undo& undo, std::array<IStoreFile*, kFile
     return ok;
 }
 
+// Written in place rather than through a temporary and a rename: a journal
+// cut short fails its checksum and is ignored, since the store files are only
+// touched once the whole journal is on the disk. One flush instead of a
+// flush, a rename and a directory entry per change.
+bool StoreTransaction::WriteJournal(const std::vector<uint8_t>& bytes) {
+    std::unique_ptr<IStoreFile> journal = m_fs.Open(m_journalPath);
+    return journal && journal->Truncate(0) && journal->WriteAt(0, bytes.data(), bytes.size()) && journal->Sync();
+}
+
 StoreTransaction::Result StoreTransaction::Commit() {
     Undo undo;
     for (size_t f = 0; f < kFiles; ++f) {
@@ -136,8 +145,9 @@ StoreTransaction::Result StoreTransaction::Commit() {
             undo.regions[f].push_back(std::move(cut));
         }
     }
-    if (!m_fs.WriteReplacing(m_journalPath, EncodeJournal(undo))) {
-        // A failed replacing write leaves no journal behind; make sure of it.
+    if (!WriteJournal(EncodeJournal(undo))) {
+        // A journal that is not complete on the disk must not be mistaken
+        // for one by a later recovery; the files are still untouched.
         m_fs.Remove(m_journalPath);
         return Result::RolledBack;
     }

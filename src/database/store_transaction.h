@@ -37,6 +37,7 @@ public:
     static bool Recover(IStoreFileSystem& fs, const std::string& journalPath, std::array<IStoreFile*, kFiles> files);
 
 private:
+    bool WriteJournal(const std::vector<uint8_t>& bytes);
     struct Region {
         int64_t offset;
         std::vector<uint8_t> bytes;
