@@ -10,6 +10,9 @@ namespace vantor {
 // Gains are applied in Q13 fixed point: G = trunc(gain x 8192) as a signed
 // 16-bit factor, y = (x x G) >> 13 saturated to 16 bits. Gains lie from 0 up
 // to just under 4.0; anything beyond is held at the ends of the 16-bit range.
+// (x x 8192) >> 13 is x: unity gain changes nothing and can be skipped.
+constexpr int16_t kUnityGain = 8192;
+
 inline int16_t GainToFixed(double gain) {
     double g = std::trunc(gain * 8192.0);
     if (!(g == g)) return 0;  // NaN

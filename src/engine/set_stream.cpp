@@ -115,12 +115,12 @@ void CSetStream::MixPass(uint8_t* out, uint32_t bytes) {
         // Skipping a silent block changes nothing: only a block of zeros is one.
         if (IsSilentBlock(m_scratch.data(), samples)) continue;
         const int16_t factor = GainToFixed(m_tracks[i]->GetVolume());
+        if (factor != kUnityGain) ApplyFixedGain(m_scratch.data(), samples, factor);
         if (!written) {
-            for (size_t s = 0; s < samples; ++s) m_mix[s] = ScaleSample(m_scratch[s], factor);
+            std::memcpy(m_mix.data(), m_scratch.data(), bytes);
             written = true;
         } else {
-            for (size_t s = 0; s < samples; ++s)
-                m_mix[s] = Saturate16(static_cast<int32_t>(m_mix[s]) + ScaleSample(m_scratch[s], factor));
+            for (size_t s = 0; s < samples; ++s) m_mix[s] = Saturate16(static_cast<int32_t>(m_mix[s]) + m_scratch[s]);
         }
     }
     if (written) {

@@ -339,9 +339,9 @@ uint32_t CTrackStream::Generate(void* out, uint32_t bytes) {
                 m_source->Seek(q);
                 uint32_t got = m_source->ReadFrames(buffer + b, d);
                 if (got < d) std::memset(buffer + b + got * frameBytes, 0, (d - got) * frameBytes);
-                if (m_bitsPerSample == 16) {
-                    ApplyFixedGain(reinterpret_cast<int16_t*>(buffer + b), d * frameBytes / 2, NormalizationFactor());
-                }
+                const int16_t factor = NormalizationFactor();
+                if (m_bitsPerSample == 16 && factor != kUnityGain)
+                    ApplyFixedGain(reinterpret_cast<int16_t*>(buffer + b), d * frameBytes / 2, factor);
                 ApplySegmentEffects(buffer + b, d * frameBytes, q, ratio);
                 ApplyTrackEffects(buffer + b, d * frameBytes, h);
             }
