@@ -192,8 +192,7 @@ AudioResult NullAudioDevice::SetPrimaryFormat(const AudioFormat& format) {
 
 std::unique_ptr<IAudioBuffer> NullAudioDevice::CreateBuffer(uint32_t bytes, const AudioFormat& format,
                                                             uint32_t flags) {
-    if (!format.IsPlayable() || bytes < 4 || bytes > kMaxAudioBufferBytes || bytes % format.blockAlign != 0)
-        return nullptr;
+    if (!IsUsableBufferRequest(bytes, format)) return nullptr;
     return std::make_unique<NullAudioBuffer>(m_clock, bytes, format, flags);
 }
 

@@ -287,8 +287,7 @@ AudioResult PortAudioAudioDevice::SetPrimaryFormat(const AudioFormat& format) {
 
 std::unique_ptr<IAudioBuffer> PortAudioAudioDevice::CreateBuffer(uint32_t bytes, const AudioFormat& format,
                                                                  uint32_t flags) {
-    if (!format.IsPlayable() || bytes < 4 || bytes > kMaxAudioBufferBytes || bytes % format.blockAlign != 0)
-        return nullptr;
+    if (!IsUsableBufferRequest(bytes, format)) return nullptr;
     auto buffer = std::make_unique<PortAudioBuffer>(m_session, bytes, format, flags);
     if (!buffer->OpenStream(m_deviceIndex)) return nullptr;
     return buffer;
