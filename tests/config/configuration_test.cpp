@@ -28,6 +28,7 @@ ByteBuilder DefaultBody() {
     for (const char* genre : kGenres) b.Text(genre, 50).I32(id++);
     for (int i = 0; i < 6; ++i) b.Raw("", 50);
     b.I32(0).U8(1).U8(0);
+    b.I32(1).F64(88.0).F64(175.0);
     return b;
 }
 
@@ -145,6 +146,34 @@ TEST(Configuration, DamagedFilesNeverCrashOrOverrunTheirFields) {
     CConfiguration config;
     config.LoadFromBytes(unterminated.data(), unterminated.size());
     EXPECT_EQ(std::string(config.GetWaveDirectory()).size(), 254u);
+}
+
+// Files written before the tempo detector field end after the mp3 flag.
+TEST(Configuration, TempoDetectorFieldRoundTripsAndOlderFilesKeepItsDefaults) {
+    auto current = FileOf(DefaultBody());
+    std::vector<uint8_t> older(current.begin(), current.end() - 20);
+    StoreLE32(older.data(), static_cast<uint32_t>(older.size() - 4));
+    CConfiguration changed;
+    changed.SetTempoDetector(CConfiguration::kClassicTempoDetector);
+    changed.SetTempoRange(70.0, 139.5);
+    changed.LoadFromBytes(older.data(), older.size());
+    EXPECT_EQ(changed.GetTempoDetector(), CConfiguration::kClassicTempoDetector);  // untouched by the older file
+    CConfiguration fresh;
+    fresh.LoadFromBytes(older.data(), older.size());
+    EXPECT_EQ(fresh.GetTempoDetector(), CConfiguration::kRobustTempoDetector);
+    EXPECT_EQ(fresh.GetLowestTempo(), 88.0);
+    EXPECT_EQ(fresh.GetHighestTempo(), 175.0);
+
+    std::string path = ::testing::TempDir() + "config_tempo_detector.cfg";
+    ASSERT_TRUE(changed.Save(path));
+    CConfiguration read;
+    ASSERT_TRUE(read.Load(path));
+    EXPECT_EQ(read.GetTempoDetector(), CConfiguration::kClassicTempoDetector);
+    EXPECT_EQ(read.GetLowestTempo(), 70.0);
+    EXPECT_EQ(read.GetHighestTempo(), 139.5);
+    auto bytes = read.SaveToBytes();
+    ASSERT_EQ(bytes.size(), current.size());
+    EXPECT_EQ(LoadLE32(bytes.data() + bytes.size() - 20), 0u);
 }
 
 TEST(Configuration, ProgramPathAppendsTheNameToTheDirectory) {

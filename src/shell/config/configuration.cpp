@@ -120,6 +120,9 @@ void CConfiguration::SetDefaults() {
     m_midiDevice = 0;
     m_generateSummaries = true;
     m_decodeMp3 = false;
+    m_tempoDetector = kRobustTempoDetector;
+    m_lowestTempo = 88.0;
+    m_highestTempo = 175.0;
     SetProgramDirectory(WorkingDirectory());
 }
 
@@ -177,6 +180,9 @@ void CConfiguration::LoadFromBytes(const uint8_t* data, size_t size) {
     r.Value(m_midiDevice);
     r.Flag(m_generateSummaries);
     r.Flag(m_decodeMp3);
+    r.Value(m_tempoDetector);
+    r.Value(m_lowestTempo);
+    r.Value(m_highestTempo);
 }
 
 std::vector<uint8_t> CConfiguration::SaveToBytes() const {
@@ -209,6 +215,9 @@ std::vector<uint8_t> CConfiguration::SaveToBytes() const {
     WriteInt32(out, m_midiDevice);
     WriteFlag(out, m_generateSummaries);
     WriteFlag(out, m_decodeMp3);
+    WriteInt32(out, m_tempoDetector);
+    WriteDouble(out, m_lowestTempo);
+    WriteDouble(out, m_highestTempo);
     std::vector<uint8_t> bytes = out.ToVector();
     StoreLE32(bytes.data(), static_cast<uint32_t>(bytes.size() - 4));
     return bytes;

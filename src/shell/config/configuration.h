@@ -24,13 +24,16 @@ namespace vantor {
 //   597 normalization   598 maximum latest titles (i32)   602 delete summaries
 //   603 reserved flag   604 use sound server   605 hide private music
 //   606 genre presets (array record), then 6 x 50 preset names, MIDI input
-//   device (i32), generate summaries, decode mp3s (one byte each).
+//   device (i32), generate summaries, decode mp3s (one byte each), then the
+//   tempo detector (i32) and its accepted tempo range (two f64).
 // Shorter (older) files set the leading fields and leave the rest alone.
 class CConfiguration {
 public:
     static constexpr int32_t kMinTracks = 1;
     static constexpr int32_t kMaxTracks = 12;
     static constexpr int kEffectPresetNames = 6;
+    static constexpr int32_t kClassicTempoDetector = 0;
+    static constexpr int32_t kRobustTempoDetector = 1;
 
     CConfiguration();
 
@@ -99,6 +102,14 @@ public:
     void SetGenerateSummaries(bool on) { m_generateSummaries = on; }
     bool GetDecodeMp3() const { return m_decodeMp3; }
     void SetDecodeMp3(bool on) { m_decodeMp3 = on; }
+    int32_t GetTempoDetector() const { return m_tempoDetector; }
+    void SetTempoDetector(int32_t detector) { m_tempoDetector = detector; }
+    double GetLowestTempo() const { return m_lowestTempo; }
+    double GetHighestTempo() const { return m_highestTempo; }
+    void SetTempoRange(double lowest, double highest) {
+        m_lowestTempo = lowest;
+        m_highestTempo = highest;
+    }
 
 private:
     DeviceId m_auditionDevice{};
@@ -128,6 +139,9 @@ private:
     int32_t m_midiDevice = 0;
     bool m_generateSummaries = true;
     bool m_decodeMp3 = false;
+    int32_t m_tempoDetector = kRobustTempoDetector;
+    double m_lowestTempo = 88.0;
+    double m_highestTempo = 175.0;
 
     std::string m_programDirectory;
 };
