@@ -67,9 +67,12 @@ double DetectTempo(CWaveFile& source, CWaveSummaryFile& summary, uint32_t start,
             }
         }
         const int64_t beat = a + best * s;
+        // A search that found nothing after the last beat ends the tracking
+        // without adding a beat that was never played.
+        if (beat <= prev) break;
         ++count;
         last = beat;
-        if (n == 0 || beat <= prev) break;
+        if (n == 0) break;
         a = 2 * beat - prev - kFollowFrames;
         b = 2 * beat - prev + kFollowFrames;
         prev = beat;

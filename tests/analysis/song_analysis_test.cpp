@@ -60,5 +60,19 @@ INSTANTIATE_TEST_SUITE_P(ClicksAndDrums, TempoAcrossRange, ::testing::ValuesIn(C
                                     (info.param.silence > 0 ? "AfterSilence" : "");
                          });
 
+
+// One click and then silence: every search ties and takes its window's first
+// candidate, so the predicted interval shrinks by 0.1 s a search until the
+// fifth search lands on the fourth beat. That search ends the tracking
+// uncounted: four beats over 44100 frames, 240 BPM (a fifth beat counted
+// there would give 300).
+TEST(DetectTempo, ASearchThatDoesNotAdvanceIsNotCounted) {
+    TempDir dir;
+    Song song(300000);
+    song.Mix(1000, 441, [](double t) { return 20000 * std::exp(-t / 0.002); });
+    AnalyzedSong analyzed(dir, "click", song);
+    EXPECT_DOUBLE_EQ(DetectTempo(*analyzed.source, *analyzed.summary, 1000, false), 240.0);
+}
+
 }  // namespace
 }  // namespace vantor
