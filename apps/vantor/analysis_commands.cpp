@@ -9,7 +9,7 @@
 #include "analysis/first_time_open.h"
 #include "analysis/reference_level.h"
 #include "analysis/song_start.h"
-#include "analysis/tempo_detection.h"
+#include "analysis/song_tempo_detector.h"
 #include "arguments.h"
 #include "command_context.h"
 #include "database/music_database.h"
@@ -144,8 +144,9 @@ int Analyze(CommandContext& context) {
                               MessageIcon::Error);
         return 1;
     }
-    const double tempo = DetectTempo(*source, *summary, *start, context.config.GetRoundTempo());
-    const bool plausible = tempo > 110.0 && tempo < 150.0;
+    const SongTempo detected = SongTempoDetector(context.config).DetectWithBoth(*source, *summary, *start);
+    const double tempo = detected.tempo;
+    const bool plausible = detected.accepted;
     if (args.Flag("--json")) {
         JsonWriter json;
         json.BeginObject()
@@ -154,12 +155,20 @@ int Analyze(CommandContext& context) {
             .Field("startSeconds", *start / rate)
             .Field("tempo", tempo)
             .Field("tempoAccepted", plausible)
+            .Field("classicTempo", detected.classicTempo)
+            .Field("robustTempo", detected.robust.bpm)
+            .Field("robustConfidence", detected.robust.confidence)
+            .Field("firstBeatFrame", detected.robust.firstBeat)
+            .Field("firstBeatSeconds", detected.robust.firstBeat >= 0 ? detected.robust.firstBeat / rate : -1.0)
             .Field("referenceLevel", level)
             .EndObject();
         std::printf("%s\n", json.Text().c_str());
     } else {
         std::printf("start:           frame %u, %.5f s\n", *start, *start / rate);
-        std::printf("tempo:           %.5f%s\n", tempo, plausible ? "" : " (outside 110-150, not accepted)");
+        std::printf("tempo:           %.5f%s\n", tempo, plausible ? "" : " (not accepted)");
+        std::printf("classic tempo:   %.5f\n", detected.classicTempo);
+        std::printf("robust tempo:    %.5f, confidence %.2f, first beat %.5f s\n", detected.robust.bpm,
+                    detected.robust.confidence, detected.robust.firstBeat / rate);
         std::printf("reference level: %d\n", level);
     }
     if (!plausible)

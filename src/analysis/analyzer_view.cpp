@@ -7,7 +7,7 @@
 
 #include "analysis/first_time_open.h"
 #include "analysis/song_start.h"
-#include "analysis/tempo_detection.h"
+#include "analysis/song_tempo_detector.h"
 #include "database/music_database.h"
 #include "engine/resampled_wave_file.h"
 #include "engine/resampled_wave_summary_file.h"
@@ -45,8 +45,6 @@ uint32_t FrameAt(double rate, double seconds) {
     if (!(frame > 0)) return 0;
     return frame >= 4294967295.0 ? UINT32_MAX : static_cast<uint32_t>(frame);
 }
-
-bool IsPlausibleTempo(double tempo) { return tempo > 110.0 && tempo < 150.0; }
 
 }  // namespace
 
@@ -138,7 +136,8 @@ void CAnalyzerView::Detect() {
                         MessageIcon::Error);
         return;
     }
-    const double tempo = DetectTempo(*m_source, *m_summary, *start);
+    const SongTempo detected = SongTempoDetector(config).Detect(*m_source, *m_summary, *start);
+    const double tempo = detected.tempo;
     for (auto it = m_points.begin(); it != m_points.end(); ++it) {
         if ((*it)->GetType() == CMatchPoint::START_SONG) {
             m_points.erase(it);
@@ -153,7 +152,7 @@ void CAnalyzerView::Detect() {
     point->SetType(CMatchPoint::START_SONG);
     point->SetSongKey(m_profile->GetLocalPath());
     point->SetTempo(kDefaultTempo);
-    if (IsPlausibleTempo(tempo)) {
+    if (detected.accepted) {
         m_baseTempoLabel = Format("Base Tempo: %.5f", tempo);
         point->SetTempo(tempo);
         m_rulerTempo = tempo;

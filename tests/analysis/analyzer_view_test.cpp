@@ -87,6 +87,7 @@ TEST_F(AnalyzerFixture, FirstOpenBuildsTheSummaryAndDetectThenOkStoresStartAndTe
 TEST_F(AnalyzerFixture, RefusalsOfDetectLeaveTheTempoAlone) {
     // 150 beats a minute is outside the accepted range (110, 150).
     CConfiguration::Instance().SetRoundTempo(true);
+    CConfiguration::Instance().SetTempoDetector(CConfiguration::kClassicTempoDetector);
     RefPtr<CSongProfile> fast = AddSong("fast", test::ClickTrack(150, 12));
     CAnalyzerView view(ui, database);
     ASSERT_TRUE(view.Open(fast));
