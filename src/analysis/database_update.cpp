@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 #include "analysis/first_time_open.h"
 #include "database/music_database.h"
@@ -89,8 +90,8 @@ void CDatabaseUpdate::OnTimer() {
 }
 
 void CDatabaseUpdate::Work() {
-    for (const std::string& key : m_database.SortedSongKeys(CMusicDatabase::kSortTitle)) {
-        if (m_stop) break;
+    const std::vector<std::string> keys = m_database.SortedSongKeys(CMusicDatabase::kSortTitle);
+    auto prepare = [this](const std::string& key) {
         RefPtr<CSongProfile> song = m_database.GetSong(key);
         if (song && FileExists(song->GetLocalPath())) {
             SetStatus("Processing file: " + FileNameOf(song->GetLocalPath()));
@@ -106,7 +107,19 @@ void CDatabaseUpdate::Work() {
             StoreReferenceLevel(*song);
         }
         ++m_position;
-    }
+    };
+    // Every song's summary and level live in its own file, so the songs are
+    // shared out to every core; which thread takes a song changes nothing
+    // that is written.
+    std::atomic<size_t> next{0};
+    auto walk = [&] {
+        for (size_t i = next++; i < keys.size() && !m_stop; i = next++) prepare(keys[i]);
+    };
+    const size_t helpers = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()) - 1, keys.size());
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < helpers; ++i) threads.emplace_back(walk);
+    walk();
+    for (auto& thread : threads) thread.join();
     SetStatus("Done");
     m_finished = true;
 }
