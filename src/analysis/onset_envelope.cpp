@@ -33,7 +33,10 @@ constexpr double kOnsetLagInHops = 6.2;
 OnsetEnvelope::OnsetEnvelope(double sampleRate, int channels)
     : m_channels(std::max(channels, 1)),
       m_factor(std::max(1, static_cast<int>(std::lround(sampleRate / kReducedRate)))),
-      m_reducedRate(sampleRate > 0 ? sampleRate / m_factor : kReducedRate) {}
+      m_reducedRate(sampleRate > 0 ? sampleRate / m_factor : kReducedRate),
+      // A window of silence before the song lets a beat on its very first
+      // frame rise like any other.
+      m_mono(kWindow, 0.0f) {}
 
 void OnsetEnvelope::Add(const int16_t* frames, size_t count) {
     const double scale = 1.0 / (32768.0 * m_channels);
@@ -89,12 +92,12 @@ OnsetEnvelope OnsetEnvelope::FromSource(CWaveFile& source) {
 }
 
 double OnsetEnvelope::SourceFrame(double index) const {
-    return ((index + kOnsetLagInHops) * kHop) * m_factor;
+    return ((index + kOnsetLagInHops) * kHop - static_cast<double>(kWindow)) * m_factor;
 }
 
 void OnsetEnvelope::Analyse() {
     m_values.clear();
-    if (m_mono.size() < kWindow) return;
+    if (m_mono.size() < 2 * kWindow) return;
     const size_t count = (m_mono.size() - kWindow) / kHop + 1;
 
     // Narrow bands as ranges of bins, each at least one bin wide, and the
@@ -141,7 +144,7 @@ void OnsetEnvelope::Analyse() {
         float total = 0.0f;
         for (size_t b = 0; b < kBands; ++b)
             if (narrowPerBand[b] > 0) total += bands[b] / static_cast<float>(narrowPerBand[b]);
-        // The first window rises from nothing; it says nothing of onsets.
+        // The first window has nothing before it to rise from.
         rise[n] = n == 0 ? 0.0f : total;
         previous.swap(current);
     }
