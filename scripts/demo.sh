@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The main job on generated data: three synthetic songs at 124, 128 and 132
-# BPM go into a music database in demo/, a four-track set matches them to
-# 130 BPM with overlapping, faded segments and a track effect from
-# Tonebank.so, and the set is mixed down to demo/mix.wav.
+# BPM go into a music database in demo/ and are analysed (start, tempo,
+# loudness); a four-track set matches them to 130 BPM with overlapping, faded
+# segments and a track effect from Tonebank.so, and the set is mixed down to
+# demo/mix.wav.
 set -euo pipefail
 build="$(realpath "$(dirname "$1")")"
 vantor="$build/vantor"
@@ -27,9 +28,11 @@ echo "== configuration and database"
 v config set tracks 4 >/dev/null
 v config set effects-directory "$build" 2>/dev/null >/dev/null
 v db add "$home/music/"*.wav
-v db set "$a" tempo 124 >/dev/null
-v db set "$b" tempo 128 >/dev/null
-v db set "$c" tempo 132 >/dev/null
+
+echo "== analysis: start, tempo and loudness of each song, stored in its profile"
+for song in "$a" "$b" "$c"; do
+  v analyze "$song" --apply
+done
 v db list
 
 echo "== set"

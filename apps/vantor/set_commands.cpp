@@ -10,6 +10,8 @@
 #include "platform/file_io.h"
 #include "database/music_database.h"
 #include "editing/segment_placement.h"
+#include "engine/resampled_wave_summary_file.h"
+#include "engine/summary_builder.h"
 #include "engine/wave_file.h"
 #include "platform/json_writer.h"
 
@@ -238,6 +240,14 @@ int AddSegment(CommandContext& context, const Arguments& args) {
 
     const int32_t position = static_cast<int32_t>(*at * rate);
     auto design = MakeRef<CSegmentDesign>();
+    // The segment's gain from the song's summary, built first when missing.
+    auto summary = OpenSongSummary(*song, false);
+    if (wave.GetLength() >= kMinSummaryFrames && (!summary || !summary->IsValid())) {
+        std::atomic<int32_t> percent{0};
+        BuildSongSummary(*song, percent);
+        summary = OpenSongSummary(*song, false);
+    }
+    if (summary && summary->IsValid()) design->SetNormalization(ComputeNormalization(*summary));
     design->SetName(song->GetTitle());
     design->SetTempo(song->GetTempo());
     CSegment* segment = design->GetSegment();
