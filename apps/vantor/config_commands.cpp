@@ -127,7 +127,10 @@ int ShowConfig(CommandContext& context, const Arguments& args) {
             .Field("hidePrivate", c.GetHidePrivateMusic())
             .Field("midiDevice", c.GetMidiInputDevice())
             .Field("generateSummaries", c.GetGenerateSummaries())
-            .Field("decodeMp3", c.GetDecodeMp3());
+            .Field("decodeMp3", c.GetDecodeMp3())
+            .Field("tempoDetector", c.GetTempoDetector() == CConfiguration::kClassicTempoDetector ? "classic" : "robust")
+            .Field("lowestTempo", c.GetLowestTempo())
+            .Field("highestTempo", c.GetHighestTempo());
         json.Key("genres").BeginArray();
         for (int32_t i = 0; i < c.GetGenrePresets().GetCount(); ++i) {
             const CGenrePreset* genre = c.GetGenrePresets().GetAt(i);
@@ -152,6 +155,9 @@ int ShowConfig(CommandContext& context, const Arguments& args) {
     std::printf("Reference Point: %1.5f\n", c.GetReferencePoint());
     std::printf("Maximum titles in the latest music list: %u\n", static_cast<unsigned>(c.GetMaxLatestTitles()));
     std::printf("MIDI input device: %d\n", c.GetMidiInputDevice());
+    std::printf("Tempo detector: %s, accepted tempos %.1f-%.1f BPM\n",
+                c.GetTempoDetector() == CConfiguration::kClassicTempoDetector ? "classic" : "robust",
+                c.GetLowestTempo(), c.GetHighestTempo());
     auto flag = [](const char* caption, bool on) { std::printf("[%c] %s\n", on ? 'x' : ' ', caption); };
     flag("Automatically fill title/author/mixer from filename.", c.GetFillFromFileName());
     flag("Round calculated tempo to nearest whole number.", c.GetRoundTempo());
@@ -172,10 +178,37 @@ int ShowConfig(CommandContext& context, const Arguments& args) {
     return 0;
 }
 
+// The analysis settings have no control in the Configuration dialog; they are
+// checked here and saved at once.
+bool SetAnalysisSetting(CommandContext& context, const std::string& name, const std::string& value) {
+    CConfiguration& c = context.config;
+    if (name == "tempo-detector") {
+        if (value == "classic") {
+            c.SetTempoDetector(CConfiguration::kClassicTempoDetector);
+        } else if (value == "robust") {
+            c.SetTempoDetector(CConfiguration::kRobustTempoDetector);
+        } else {
+            throw UsageError("the tempo detector is classic or robust");
+        }
+    } else if (name == "tempo-range") {
+        auto comma = value.find(',');
+        auto low = comma == std::string::npos ? std::nullopt : ParseReal(value.substr(0, comma));
+        auto high = comma == std::string::npos ? std::nullopt : ParseReal(value.substr(comma + 1));
+        if (!low || !high || *low <= 0 || *high <= *low) throw UsageError("the tempo range is LOW,HIGH in BPM, LOW below HIGH");
+        c.SetTempoRange(*low, *high);
+    } else {
+        return false;
+    }
+    if (!c.Save(c.ProgramPath("Vantor.cfg"))) throw CommandFailure("cannot write " + c.ProgramPath("Vantor.cfg"));
+    std::printf("%s %s\n", name.c_str(), value.c_str());
+    return true;
+}
+
 int SetConfig(CommandContext& context, const Arguments& args) {
     args.ExpectPositionals(2, 2);
     const std::string& name = args.Positional(0, "NAME");
     const std::string& value = args.Positional(1, "VALUE");
+    if (SetAnalysisSetting(context, name, value)) return 0;
     CConfigurationDialog dialog(context.config, context.ui);
     const EditableField* field = nullptr;
     for (const auto& f : EditableFields())
@@ -183,7 +216,7 @@ int SetConfig(CommandContext& context, const Arguments& args) {
     if (!field) {
         std::string names;
         for (const auto& f : EditableFields()) names += std::string(names.empty() ? "" : ", ") + f.name;
-        throw UsageError("unknown setting \"" + name + "\"; the settings are " + names);
+        throw UsageError("unknown setting \"" + name + "\"; the settings are " + names + ", tempo-detector, tempo-range");
     }
     field->set(dialog.GetValues(), value);
     if (!dialog.OnOK()) return 1;

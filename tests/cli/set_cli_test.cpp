@@ -87,7 +87,12 @@ TEST_F(SetCliTest, ConfigSetChecksLikeTheDialogAndPersists) {
     ASSERT_TRUE(saved.Load((home / "Vantor.cfg").string()));
     EXPECT_TRUE(saved.GetHidePrivateMusic());
     EXPECT_EQ(saved.GetReferencePoint(), 0.5);
+    EXPECT_EQ(RunVantor(Home() + "config set tempo-detector classic").exitCode, 0);
+    EXPECT_EQ(RunVantor(Home() + "config set tempo-range 100,90").exitCode, 2);
+    EXPECT_EQ(RunVantor(Home() + "config set tempo-range 90,180").exitCode, 0);
     auto shown = RunVantor(Home() + "config show --json");
+    EXPECT_NE(shown.out.find("\"tempoDetector\":\"classic\""), std::string::npos);
+    EXPECT_NE(shown.out.find("\"highestTempo\":180"), std::string::npos);
     EXPECT_NE(shown.out.find("\"hidePrivate\":true"), std::string::npos);
     EXPECT_NE(shown.out.find("\"referencePoint\":0.5"), std::string::npos);
 }
