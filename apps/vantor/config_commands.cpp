@@ -8,33 +8,15 @@
 #include "command_context.h"
 #include "platform/json_writer.h"
 #include "shell/configuration_dialog.h"
+#include "workstation.h"
 
 namespace vantor::cli {
 
 namespace {
 
-std::string DeviceText(const DeviceId& id) {
-    if (IsDefaultDevice(id)) return "default";
-    std::string text;
-    char hex[3];
-    for (uint8_t b : id) {
-        std::snprintf(hex, sizeof hex, "%02x", b);
-        text += hex;
-    }
-    return text;
-}
+std::string DeviceText(const DeviceId& id) { return IsDefaultDevice(id) ? "default" : DeviceIdHex(id); }
 
-DeviceId ParseDevice(const std::string& text) {
-    DeviceId id{};
-    if (text == "default") return id;
-    if (text.size() != 32) throw UsageError("a device is \"default\" or 32 hexadecimal digits");
-    for (size_t i = 0; i < 16; ++i) {
-        auto byte = ParseInteger("0x" + text.substr(2 * i, 2));
-        if (!byte || *byte < 0 || *byte > 255) throw UsageError("a device is \"default\" or 32 hexadecimal digits");
-        id[i] = static_cast<uint8_t>(*byte);
-    }
-    return id;
-}
+DeviceId ParseDevice(const std::string& text) { return ParseDeviceId(text, false); }
 
 bool ParseBool(const std::string& text) {
     if (text == "1" || text == "yes" || text == "true" || text == "on") return true;

@@ -5,24 +5,11 @@
 
 #include "arguments.h"
 #include "command_context.h"
+#include "workstation.h"
 #include "platform/audio_device.h"
 #include "platform/json_writer.h"
 
 namespace vantor::cli {
-
-namespace {
-
-std::string HexId(const DeviceId& id) {
-    std::string text;
-    char hex[3];
-    for (uint8_t b : id) {
-        std::snprintf(hex, sizeof hex, "%02x", b);
-        text += hex;
-    }
-    return text;
-}
-
-}  // namespace
 
 int RunDevicesCommand(CommandContext& context) {
     Arguments args(context.words, {}, {"--json"});
@@ -33,7 +20,7 @@ int RunDevicesCommand(CommandContext& context) {
         json.BeginArray();
         for (const auto& device : devices)
             json.BeginObject()
-                .Field("id", HexId(device.id))
+                .Field("id", DeviceIdHex(device.id))
                 .Field("description", device.description)
                 .Field("module", device.module)
                 .EndObject();
@@ -42,7 +29,7 @@ int RunDevicesCommand(CommandContext& context) {
         return 0;
     }
     for (const auto& device : devices) {
-        std::printf("%s  %s", HexId(device.id).c_str(), device.description.c_str());
+        std::printf("%s  %s", DeviceIdHex(device.id).c_str(), device.description.c_str());
         if (!device.module.empty()) std::printf("  (%s)", device.module.c_str());
         std::printf("\n");
     }

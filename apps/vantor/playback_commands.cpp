@@ -103,19 +103,6 @@ int Mixdown(CommandContext& context, const Arguments& args) {
     return 0;
 }
 
-DeviceId ParseDeviceOption(const std::string& text) {
-    if (text == "null") return NullDeviceId();
-    DeviceId id{};
-    if (text == "default") return id;
-    if (text.size() != 32) throw UsageError("a device is null, default or 32 hexadecimal digits");
-    for (size_t i = 0; i < 16; ++i) {
-        auto byte = ParseInteger("0x" + text.substr(2 * i, 2));
-        if (!byte || *byte < 0 || *byte > 255) throw UsageError("a device is null, default or 32 hexadecimal digits");
-        id[i] = static_cast<uint8_t>(*byte);
-    }
-    return id;
-}
-
 int Play(CommandContext& context, std::vector<std::string> words) {
     // --loop takes two values; the parser knows options of one.
     std::optional<std::pair<double, double>> loop;
@@ -134,7 +121,7 @@ int Play(CommandContext& context, std::vector<std::string> words) {
     RefPtr<CMusicSet> set = OpenSet(context, args.Positional(0, "SET"));
     const int32_t rate = set->GetSampleRate();
     DeviceId device = context.config.GetSetOutputDeviceId();
-    if (auto text = args.Option("--device")) device = ParseDeviceOption(*text);
+    if (auto text = args.Option("--device")) device = ParseDeviceId(*text, true);
 
     Workstation station(context);
     CSetPlayer player;

@@ -5,6 +5,7 @@
 #include "command_context.h"
 #include "database/music_database.h"
 #include "engine/effect_manager_impl.h"
+#include "platform/device_id.h"
 
 namespace vantor::cli {
 
@@ -28,6 +29,12 @@ public:
     ~InterruptGuard();
     static bool Interrupted();
 };
+
+// A device identifier as 32 hexadecimal digits.
+std::string DeviceIdHex(const DeviceId& id);
+// "default" (all zero), "null" when allowNull (the silent device), or 32
+// hexadecimal digits; a usage error otherwise.
+DeviceId ParseDeviceId(const std::string& text, bool allowNull);
 
 // Seconds on the command line to frames at the set's rate.
 uint32_t SecondsToFrames(double seconds, int32_t sampleRate);
