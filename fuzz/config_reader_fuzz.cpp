@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a configuration file and writes it back.
 #include <cstdint>
 
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vantor::CConfiguration config;

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#include "analysis/analyzer_view.h"
-#include "analysis/database_update.h"
-#include "analysis/first_time_open.h"
+#include "views/analyzer_view.h"
+#include "views/database_update.h"
+#include "views/first_time_open.h"
 #include "analysis/reference_level.h"
 #include "analysis/song_start.h"
 #include "analysis/song_tempo_detector.h"

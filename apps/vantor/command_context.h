@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/console_user_interface.h"
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 namespace vantor::cli {
 

@@ -7,7 +7,7 @@
 #include "arguments.h"
 #include "command_context.h"
 #include "platform/json_writer.h"
-#include "shell/configuration_dialog.h"
+#include "views/configuration_dialog.h"
 #include "workstation.h"
 
 namespace vantor::cli {

@@ -8,9 +8,9 @@
 
 #include "arguments.h"
 #include "command_context.h"
-#include "editing/mixdown_dialog.h"
+#include "views/mixdown_dialog.h"
 #include "engine/set_player.h"
-#include "model/set_document.h"
+#include "views/set_document.h"
 #include "workstation.h"
 
 namespace vantor::cli {

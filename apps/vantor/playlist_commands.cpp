@@ -6,7 +6,7 @@
 
 #include "arguments.h"
 #include "command_context.h"
-#include "database/playlist_view.h"
+#include "views/playlist_view.h"
 #include "model/set_file.h"
 #include "platform/file_io.h"
 #include "platform/json_writer.h"

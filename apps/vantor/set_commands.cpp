@@ -5,7 +5,7 @@
 
 #include "arguments.h"
 #include "command_context.h"
-#include "model/set_document.h"
+#include "views/set_document.h"
 #include "model/set_file.h"
 #include "platform/file_io.h"
 #include "database/music_database.h"

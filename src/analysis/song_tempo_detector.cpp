@@ -1,7 +1,7 @@
 #include "analysis/song_tempo_detector.h"
 
 #include "analysis/tempo_detection.h"
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 namespace vantor {
 

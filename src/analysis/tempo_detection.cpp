@@ -7,7 +7,7 @@
 
 #include "engine/wave_file.h"
 #include "engine/wave_summary_file.h"
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 namespace vantor {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 namespace vantor {
 

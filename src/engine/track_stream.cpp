@@ -7,7 +7,7 @@
 
 #include "database/music_database.h"
 #include "engine/fixed_point_gain.h"
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 namespace vantor {
 

@@ -4,11 +4,10 @@
 #include <string>
 #include <vector>
 
-namespace vantor {
+#include "platform/message_kind.h"
+#include "platform/result.h"
 
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MessageIcon { None, Information, Question, Exclamation, Error };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+namespace vantor {
 
 // What a file dialog would be opened with. The filter uses the
 // "description|pattern|description|pattern||" form of the program's dialogs.
@@ -38,6 +37,12 @@ public:
     // Long work reports its progress; percent runs from 0 to 100.
     virtual void ShowProgress(const std::string& label, int percent) = 0;
     virtual void EndProgress() = 0;
+
+    // Tells the user why a library refused: its text, caption and icon in an
+    // OK box.
+    void ShowRefusal(const Refusal& refusal) {
+        MessageBox(refusal.text, refusal.caption, MessageButtons::Ok, refusal.icon);
+    }
 };
 
 }  // namespace vantor

@@ -4,7 +4,7 @@
 
 #include "analysis/song_start.h"
 #include "analysis_fixtures.h"
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 namespace vantor {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "cli/cli_runner.h"
 #include "model/set_file.h"
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 namespace vantor {
 namespace {

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/file_io.h"
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 #include "support/byte_builder.h"
 
 namespace vantor {

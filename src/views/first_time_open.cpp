@@ -1,4 +1,4 @@
-#include "analysis/first_time_open.h"
+#include "views/first_time_open.h"
 
 #include <chrono>
 

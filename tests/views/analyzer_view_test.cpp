@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "analysis/analyzer_view.h"
-#include "analysis/database_update.h"
-#include "analysis/first_time_open.h"
-#include "analysis_fixtures.h"
+#include "views/analyzer_view.h"
+#include "views/database_update.h"
+#include "views/first_time_open.h"
+#include "analysis/analysis_fixtures.h"
 #include "database/music_database.h"
 #include "engine/wave_summary_file.h"
 #include "platform/file_io.h"
 #include "platform/scripted_user_interface.h"
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 namespace vantor {
 namespace {

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/scripted_user_interface.h"
-#include "shell/configuration_dialog.h"
+#include "views/configuration_dialog.h"
 
 namespace vantor {
 namespace {

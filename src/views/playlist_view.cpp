@@ -1,4 +1,4 @@
-#include "database/playlist_view.h"
+#include "views/playlist_view.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 #include <unistd.h>
 

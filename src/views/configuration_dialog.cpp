@@ -1,4 +1,4 @@
-#include "shell/configuration_dialog.h"
+#include "views/configuration_dialog.h"
 
 #include <strings.h>
 

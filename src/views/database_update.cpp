@@ -1,4 +1,4 @@
-#include "analysis/database_update.h"
+#include "views/database_update.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/first_time_open.h"
+#include "views/first_time_open.h"
 #include "database/music_database.h"
 #include "engine/summary_builder.h"
 #include "engine/thread.h"

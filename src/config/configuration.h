@@ -9,7 +9,7 @@
 #include "model/fixed_text.h"
 #include "model/ref_ptr.h"
 #include "platform/device_id.h"
-#include "shell/config/genre_preset.h"
+#include "config/genre_preset.h"
 
 namespace vantor {
 

@@ -1,11 +1,11 @@
-#include "analysis/analyzer_view.h"
+#include "views/analyzer_view.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
-#include "analysis/first_time_open.h"
+#include "views/first_time_open.h"
 #include "analysis/song_start.h"
 #include "analysis/song_tempo_detector.h"
 #include "database/music_database.h"
@@ -13,7 +13,7 @@
 #include "engine/resampled_wave_summary_file.h"
 #include "platform/file_io.h"
 #include "platform/user_interface.h"
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "shell/config/genre_preset.h"
+#include "config/genre_preset.h"
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "editing/mixdown_dialog.h"
+#include "views/mixdown_dialog.h"
 
 namespace vantor {
 

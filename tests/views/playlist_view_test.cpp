@@ -1,9 +1,9 @@
-#include "database/playlist_view.h"
+#include "views/playlist_view.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/scripted_user_interface.h"
-#include "temp_directory.h"
+#include "database/temp_directory.h"
 
 namespace vantor {
 namespace {

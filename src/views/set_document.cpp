@@ -1,4 +1,4 @@
-#include "model/set_document.h"
+#include "views/set_document.h"
 
 #include <algorithm>
 #include <cctype>

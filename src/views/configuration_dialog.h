@@ -5,7 +5,7 @@
 
 #include "platform/device_id.h"
 #include "platform/user_interface.h"
-#include "shell/config/configuration.h"
+#include "config/configuration.h"
 
 namespace vantor {
 

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "model/set_document.h"
+#include "views/set_document.h"
 #include "model/set_file.h"
 #include "platform/file_io.h"
 #include "platform/scripted_user_interface.h"
