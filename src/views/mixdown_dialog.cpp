@@ -2,8 +2,9 @@
 
 namespace vantor {
 
-CMixdownDialog::CMixdownDialog(IUserInterface& ui, CEffectManagerImpl* effects, CMusicDatabase* database)
-    : m_ui(ui), m_effects(effects), m_database(database) {}
+CMixdownDialog::CMixdownDialog(IUserInterface& ui, CEffectManagerImpl* effects, CMusicDatabase* database,
+                               bool normalization)
+    : m_ui(ui), m_effects(effects), m_database(database), m_normalization(normalization) {}
 
 CMixdownDialog::~CMixdownDialog() { Close(); }
 
@@ -12,6 +13,11 @@ bool CMixdownDialog::Open(CMusicSet* set, const std::string& fileName, uint32_t 
     m_start = startFrame;
     m_end = std::max(startFrame, endFrame);
     m_percent = 0;
+    const uint64_t needed = static_cast<uint64_t>(set->GetBlockAlign()) * (m_end - m_start);
+    if (!CheckDiskSpace(fileName, needed, &m_ui, "Mixdown")) {
+        m_finished = true;
+        return false;
+    }
     m_caption = sections > 0 ? "(" + std::to_string(section) + "/" + std::to_string(sections) + ") " + fileName
                              : fileName;
     WaveFormat format;
@@ -22,6 +28,7 @@ bool CMixdownDialog::Open(CMusicSet* set, const std::string& fileName, uint32_t 
     format.bitsPerSample = static_cast<uint16_t>(set->GetBitsPerSample());
     format.avgBytesPerSec = format.blockAlign * format.samplesPerSec;
     m_stream = std::make_unique<CSetStream>(m_effects, m_database, set, false);
+    m_stream->SetNormalizationEnabled(m_normalization);
     m_writer = std::make_unique<CStreamDiskWriter>(m_stream.get());
     if (!m_writer->Open(fileName, format)) {
         m_ui.MessageBox("Unable to initialize mixdown subsystem.", "Mixdown", MessageButtons::Ok, MessageIcon::Error);

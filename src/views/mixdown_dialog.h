@@ -18,11 +18,13 @@ class CMixdownDialog {
 public:
     static constexpr int kTimerMilliseconds = 500;
 
-    CMixdownDialog(IUserInterface& ui, CEffectManagerImpl* effects, CMusicDatabase* database);
+    // normalization: the configuration's switch for the segments' gains.
+    CMixdownDialog(IUserInterface& ui, CEffectManagerImpl* effects, CMusicDatabase* database, bool normalization);
     ~CMixdownDialog();
 
-    // Section number and count are 0 outside a batch. False when the file
-    // could not be started (the dialog is then finished).
+    // Section number and count are 0 outside a batch. False when the disk
+    // has no room for the range or the file could not be started (the dialog
+    // is then finished).
     bool Open(CMusicSet* set, const std::string& fileName, uint32_t startFrame, uint32_t endFrame,
               uint32_t section = 0, uint32_t sections = 0);
     // "(%u/%u) %s" during a batch, else the file name.
@@ -47,6 +49,7 @@ private:
     IUserInterface& m_ui;
     CEffectManagerImpl* m_effects;
     CMusicDatabase* m_database;
+    bool m_normalization;
     MessageQueue m_window;
     std::unique_ptr<CSetStream> m_stream;
     std::unique_ptr<CStreamDiskWriter> m_writer;
