@@ -101,10 +101,9 @@ int List(CommandContext& context, const ListOptions& options) {
     return 0;
 }
 
+// Songs are found first, then samples.
 RefPtr<CSongProfile> SongOrSample(CMusicDatabase& database, const std::string& key) {
     if (auto song = FindStoredSong(database, key)) return song;
-    if (auto sample = database.GetSample(key)) return sample;
-    if (auto sample = database.GetSample(AbsolutePath(key))) return sample;
     throw CommandFailure("no song or sample with the key " + key);
 }
 
@@ -301,7 +300,8 @@ void AddCategoryCommands(CLI::App* db, CommandContext& context) {
             CMusicDatabase& database = context.Database();
             CheckCategory(database, *name);
             RefPtr<CSongProfile> song = FindStoredSong(database, *key);
-            if (!song) throw CommandFailure("no song with the key " + *key + " (categories hold songs, not samples)");
+            if (!song) throw CommandFailure("no song with the key " + *key);
+            if (song->IsSample()) throw CommandFailure("categories hold songs, not samples");
             if (!database.AddToCategory(*name, song->GetKey())) throw CommandFailure("could not add to the category");
             return 0;
         });
