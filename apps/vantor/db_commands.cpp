@@ -10,6 +10,7 @@
 #include "json_output.h"
 #include "library/song_import.h"
 #include "views/database_update.h"
+#include "views/replace_question.h"
 
 namespace vantor::cli {
 
@@ -20,8 +21,9 @@ int AddFiles(CommandContext& context, const std::vector<std::string>& files) {
     const SongImportSettings settings{context.config.GetFillFromFileName(), context.config.GetDefaultTempo()};
     bool allAdded = true;
     for (const std::string& file : files) {
-        auto imported = ImportSongFile(database, file, settings,
-                                       [&](int percent) { context.ui.ShowProgress("Decoding", percent); });
+        auto imported = ImportSongFile(
+            database, file, settings, [&](int percent) { context.ui.ShowProgress("Decoding", percent); },
+            [&](const std::string& wave) { return ConfirmReplace(context.ui, wave); });
         context.ui.EndProgress();
         if (!imported) {
             context.Refused(imported.Error());

@@ -9,12 +9,17 @@
 #include "engine/mp3_file.h"
 #include "engine/wave_file.h"
 #include "json_output.h"
+#include "platform/file_access.h"
+#include "views/replace_question.h"
 
 namespace vantor::cli {
 
 namespace {
 
 int Convert(CommandContext& context, const std::string& mp3, const std::string& wave) {
+    if (const std::string problem = WriteProblem(wave); !problem.empty())
+        throw CommandFailure("cannot write " + wave + ": " + problem);
+    if (!ConfirmReplace(context.ui, wave)) throw CommandFailure("not replaced: " + wave);
     const bool ok =
         ConvertMp3ToWave(mp3, wave, [&](int percent) { context.ui.ShowProgress("Converting", percent); });
     context.ui.EndProgress();

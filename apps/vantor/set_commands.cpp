@@ -8,6 +8,7 @@
 #include "command_context.h"
 #include "editing/effect_placement.h"
 #include "editing/song_segment.h"
+#include "engine/set_format.h"
 #include "json_output.h"
 #include "model/set_file.h"
 #include "views/replace_question.h"
@@ -53,6 +54,11 @@ int NewSet(CommandContext& context, const std::string& path, std::optional<int32
     options.samplesPerSecond = context.config.GetSamplesPerSecond();
     options.channels = context.config.GetChannels();
     options.bitsPerSample = context.config.GetBitsPerSample();
+    // The configuration's format for new sets must be one the engine renders.
+    const int32_t blockAlign = options.channels * (options.bitsPerSample / 8);
+    if (Status format = CheckRenderFormat(options.samplesPerSecond, options.channels, options.bitsPerSample, blockAlign);
+        !format)
+        return context.Refused(format.Error());
     if (!ConfirmReplace(context.ui, path)) throw CommandFailure("not replaced: " + path);
     CSetDocument document(context.ui);
     document.New(options);

@@ -26,8 +26,7 @@ std::string LowerExtension(const std::string& path) {
 }
 
 // The format check of the song profile editor, on the file's own header.
-bool IsSupportedWave(const std::string& path) {
-    CWaveFile wave(path, 100);
+bool IsSupportedWave(CWaveFile& wave) {
     const WaveFormat* format = wave.GetFormat();
     return format && format->formatTag == 1 && format->channels == 2 && format->samplesPerSec == 44100 &&
            format->bitsPerSample == 16;
@@ -36,7 +35,8 @@ bool IsSupportedWave(const std::string& path) {
 }  // namespace
 
 Result<ImportedSong> ImportSongFile(CMusicDatabase& database, const std::string& file,
-                                    const SongImportSettings& settings, const std::function<void(int)>& progress) {
+                                    const SongImportSettings& settings, const std::function<void(int)>& progress,
+                                    const ReplaceQuestion& mayReplace) {
     std::string path = std::filesystem::absolute(file).lexically_normal().string();
     if (!FileExists(path)) return Refuse("Local filename does not exist.");
     const std::string extension = LowerExtension(path);
@@ -47,13 +47,19 @@ Result<ImportedSong> ImportSongFile(CMusicDatabase& database, const std::string&
     if (RefPtr<CSongProfile> stored = database.GetSong(wavePath)) return ImportedSong{stored, true};
     if (wavePath.size() > 254) return Refuse("Local or archive path is too long (must be < 255 characters)");
     if (extension == ".mp3") {
+        if (FileExists(wavePath) && !(mayReplace && mayReplace(wavePath)))
+            return Refuse(wavePath + " already exists and was not replaced.");
         // Decoded beside the MP3 file; the song is the wave file from then on.
         if (!ConvertMp3ToWave(path, wavePath, progress)) return Refuse(path + ": the MP3 file could not be decoded.");
         path = wavePath;
     }
-    if (!IsSupportedWave(path))
-        return Refuse("Wave file is not in a supported format. All wave files must be:\n"
-                      "PCM, 44.1 khz, 16-bit, 2 channels.");
+    {
+        CWaveFile wave(path, 100);
+        if (!IsSupportedWave(wave))
+            return Refuse("Wave file is not in a supported format. All wave files must be:\n"
+                          "PCM, 44.1 khz, 16-bit, 2 channels.");
+        if (wave.GetLength() == 0) return Refuse(path + ": the wave file holds no audio.");
+    }
 
     SongFileName names;
     if (settings.fillFromFileName) names = SplitSongFileName(path);

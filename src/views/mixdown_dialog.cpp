@@ -1,5 +1,10 @@
 #include "views/mixdown_dialog.h"
 
+#include "engine/set_format.h"
+#include "engine/set_songs.h"
+#include "platform/file_access.h"
+#include "views/replace_question.h"
+
 namespace vantor {
 
 CMixdownDialog::CMixdownDialog(IUserInterface& ui, CEffectManagerImpl* effects, CMusicDatabase* database,
@@ -10,11 +15,20 @@ CMixdownDialog::~CMixdownDialog() { Close(); }
 
 bool CMixdownDialog::Open(CMusicSet* set, const std::string& fileName, uint32_t startFrame, uint32_t endFrame,
                           uint32_t section, uint32_t sections) {
+    if (Status format = CheckRenderFormat(*set); !format) {
+        m_ui.ShowRefusal(format.Error());
+        m_finished = true;
+        return false;
+    }
     m_start = startFrame;
     m_end = std::max(startFrame, endFrame);
     m_percent = 0;
+    if (!PrepareFile(*set, fileName, section)) {
+        m_finished = true;
+        return false;
+    }
     const uint64_t needed = static_cast<uint64_t>(set->GetBlockAlign()) * (m_end - m_start);
-    if (!CheckDiskSpace(fileName, needed, &m_ui, "Mixdown")) {
+    if (!CheckDiskSpace(fileName, needed, &m_ui, kCaption)) {
         m_finished = true;
         return false;
     }
@@ -31,7 +45,7 @@ bool CMixdownDialog::Open(CMusicSet* set, const std::string& fileName, uint32_t 
     m_stream->SetNormalizationEnabled(m_normalization);
     m_writer = std::make_unique<CStreamDiskWriter>(m_stream.get());
     if (!m_writer->Open(fileName, format)) {
-        m_ui.MessageBox("Unable to initialize mixdown subsystem.", "Mixdown", MessageButtons::Ok, MessageIcon::Error);
+        m_ui.MessageBox("Unable to initialize mixdown subsystem.", kCaption, MessageButtons::Ok, MessageIcon::Error);
         m_writer.reset();
         m_stream.reset();
         m_finished = true;
@@ -39,6 +53,27 @@ bool CMixdownDialog::Open(CMusicSet* set, const std::string& fileName, uint32_t 
     }
     m_ui.ShowProgress(m_caption, 0);
     return m_writer->Start(m_start, m_end, &m_window);
+}
+
+bool CMixdownDialog::PrepareFile(const CMusicSet& set, const std::string& fileName, uint32_t section) {
+    if (m_database && SetReadsFile(set, *m_database, fileName)) {
+        m_ui.MessageBox(fileName + " is a song of this set.\nA mixdown can not be written over the songs it reads.",
+                        kCaption, MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    if (const std::string problem = WriteProblem(fileName); !problem.empty()) {
+        m_ui.MessageBox("Unable to write " + fileName + ": " + problem + ".", kCaption, MessageButtons::Ok,
+                        MessageIcon::Error);
+        return false;
+    }
+    if (!ConfirmReplace(m_ui, fileName)) return false;
+    // Songs that cannot be read are named once, before the first file.
+    if (section <= 1 && m_database) {
+        if (auto unreadable = FindUnreadableSongs(set, *m_database); !unreadable.empty())
+            m_ui.MessageBox(DescribeUnreadableSongs(unreadable), kCaption, MessageButtons::Ok,
+                            MessageIcon::Exclamation);
+    }
+    return true;
 }
 
 std::string CMixdownDialog::GetPercentText() const { return std::to_string(m_percent) + " %"; }

@@ -16,7 +16,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(database.Open(dir.Path() + "/")); }
 
     Result<ImportedSong> Import(const std::string& name, SongImportSettings settings = {}) {
-        return ImportSongFile(database, dir / name, settings, {});
+        return ImportSongFile(database, dir / name, settings, {}, [this](const std::string&) { return replace; });
     }
     void Write(const std::string& name, const FmtFields& format = {}) {
         test::WriteBytes(dir / name, test::WaveBytes(test::SineBurstPcm(4410), format));
@@ -24,6 +24,7 @@ protected:
 
     TempDir dir;
     CMusicDatabase database;
+    bool replace = false;
 };
 
 TEST_F(SongImport, FillsNamesFromTheFileNameAndStoresOnce) {
@@ -74,6 +75,34 @@ TEST_F(SongImport, RefusesWhatIsNoSongWithTheEditorsMessages) {
     test::WriteBytes(dir / "broken.mp3", {1, 2, 3});
     EXPECT_FALSE(Import("broken.mp3"));
     EXPECT_EQ(database.GetSongCount(), 0);
+}
+
+TEST_F(SongImport, AnEmptyWaveFileIsNoSong) {
+    test::WriteBytes(dir / "empty.wav", test::WaveBytes({}));
+    auto refused = Import("empty.wav");
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.Error().text.find("holds no audio"), std::string::npos) << refused.Error().text;
+    EXPECT_EQ(database.GetSongCount(), 0);
+}
+
+// The wave file beside an MP3 may be another recording of the user's: its
+// decoding replaces it only when the user agrees.
+TEST_F(SongImport, DecodingAnMp3ReplacesAWaveFileOnlyWithConsent) {
+    ASSERT_TRUE(test::EncodeMp3(dir, test::SineBurstPcm(44100), dir / "a.mp3", 128));
+    const std::vector<uint8_t> theirs = test::WaveBytes(test::StaircasePcm(100));
+    test::WriteBytes(dir / "a.wav", theirs);
+
+    auto kept = Import("a.mp3");
+    ASSERT_FALSE(kept);
+    EXPECT_NE(kept.Error().text.find("was not replaced"), std::string::npos);
+    EXPECT_EQ(test::ReadBytes(dir / "a.wav"), theirs);
+    EXPECT_EQ(database.GetSongCount(), 0);
+
+    replace = true;
+    auto added = Import("a.mp3");
+    ASSERT_TRUE(added) << added.Error().text;
+    EXPECT_STREQ(added->profile->GetLocalPath(), (dir / "a.wav").c_str());
+    EXPECT_NE(test::ReadBytes(dir / "a.wav"), theirs);
 }
 
 }  // namespace
