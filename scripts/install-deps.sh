@@ -12,6 +12,7 @@ packages=(
   portaudio19-dev
   aubio-tools
   libfftw3-dev
+  fluidsynth fluid-soundfont-gm
 )
 
 missing=()
