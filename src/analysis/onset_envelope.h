@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -17,6 +18,8 @@ public:
     static constexpr double kReducedRate = 11025.0;
     static constexpr size_t kWindow = 512;  // 46 ms at the reduced rate
     static constexpr size_t kHop = 64;      // 5.8 ms between values
+    static constexpr size_t kBands = 4;
+    static constexpr size_t kLowBand = 0;  // kick and bass, 30-200 Hz
 
     // Mono audio at the reduced rate, fed in blocks of interleaved 16-bit
     // frames; Finish computes the envelope.
@@ -30,6 +33,8 @@ public:
     static OnsetEnvelope FromSamples(const int16_t* frames, size_t count, double sampleRate, int channels);
 
     const std::vector<float>& Values() const { return m_values; }
+    // The onsets of one band alone, on the same times as Values().
+    const std::vector<float>& BandValues(size_t band) const { return m_bandValues[band < kBands ? band : kBands - 1]; }
     // Values per second.
     double Rate() const { return m_reducedRate / kHop; }
     // The source frame at which an onset peaking at value index begins.
@@ -51,6 +56,7 @@ private:
     double m_loudness = 0.0;
     double m_seconds = 0.0;
     std::vector<float> m_values;
+    std::array<std::vector<float>, kBands> m_bandValues;
 };
 
 }  // namespace vantor
