@@ -160,7 +160,29 @@ int main(int argc, char** argv) {
 
     // Each piece's expected tempo is its true tempo folded into the accepted
     // range (88 to 175), the tempo a DJ mixes it at.
-    auto measure = [&](const std::string& wave, const std::string& name, double bpm, const std::vector<std::string>& classes) {
+    // The beat grid, among songs whose tempo is right: the first beat on a
+    // played beat, and where the bar is a whole number of beats at the tempo
+    // given, its length and its first downbeat on a bar line (within 70 ms).
+    int gridSongs = 0, beatOnBeat = 0, barSongs = 0, barRight = 0, downbeatRight = 0;
+    auto judgeGrid = [&](const vantor::TempoEstimate& estimate, double bpm, int beatsPerBar, int64_t firstBar) {
+        ++gridSongs;
+        auto onLine = [&](int64_t frame, double lineSeconds) {
+            const double lines = 44100.0 * lineSeconds;
+            return std::abs(std::remainder(static_cast<double>(frame - firstBar), lines)) <= 0.07 * 44100.0;
+        };
+        if (onLine(estimate.firstBeat, 60.0 / bpm)) ++beatOnBeat;
+        // Two beats to the bar are found as four.
+        const int bar = beatsPerBar == 2 ? 4 : beatsPerBar;
+        const double given = bar * estimator.Fold(bpm) / bpm;
+        if (std::abs(given - std::round(given)) > 0.01) return;
+        ++barSongs;
+        if (estimate.beatsPerBar == std::lround(given)) {
+            ++barRight;
+            if (onLine(estimate.downbeat, bar * 60.0 / bpm)) ++downbeatRight;
+        }
+    };
+    auto measure = [&](const std::string& wave, const std::string& name, double bpm, const std::vector<std::string>& classes,
+                       int beatsPerBar, int64_t firstBar) {
         vantor::CWaveFile source(wave, 100);
         const auto start = Clock::now();
         const vantor::TempoEstimate estimate = estimator.Estimate(source);
@@ -173,9 +195,11 @@ int main(int argc, char** argv) {
         const double expected = estimator.Fold(bpm);
         const Verdict r = Judge(robustTempo, expected), c = Judge(classicTempo, expected);
         for (const std::string& c2 : classes) table.Add(c2, c, r);
+        if (r == Verdict::Within01 || r == Verdict::Within1) judgeGrid(estimate, bpm, beatsPerBar, firstBar);
         if (verbose)
-            std::printf("%-28s %7.2f  robust %8.3f (%.2f) %-7s classic %8.3f %s\n", name.c_str(), expected, estimate.bpm,
-                        estimate.confidence, Name(r), classicTempo, Name(c));
+            std::printf("%-28s %7.2f  robust %8.3f (%.2f) %-7s bar %d (%d) down %7.3f s  classic %8.3f %s\n", name.c_str(), expected,
+                        estimate.bpm, estimate.confidence, Name(r), estimate.beatsPerBar, beatsPerBar, estimate.downbeat / 44100.0,
+                        classicTempo, Name(c));
     };
 
     // The rendered General-MIDI corpus.
@@ -188,7 +212,8 @@ int main(int argc, char** argv) {
         ++rendered;
         std::vector<std::string> classes = {"all", "General MIDI"};
         classes.insert(classes.end(), piece.classes.begin(), piece.classes.end());
-        measure(wave, piece.file, piece.bpm, classes);
+        // Each piece's first bar starts at its first frame.
+        measure(wave, piece.file, piece.bpm, classes, piece.beatsPerBar, 0);
     }
     if (rendered == 0) std::printf("tempo corpus missing in %s: only the generated songs are measured\n", corpusDir.c_str());
 
@@ -211,8 +236,8 @@ int main(int argc, char** argv) {
         } else {
             std::vector<std::string> classes = {"all", "generated"};
             if (recipe.groove == Groove::FourOnTheFloor && recipe.bpm >= 120 && recipe.bpm <= 150)
-                classes.push_back("generated four on the floor 120-150");
-            measure(wave, recipe.name, recipe.bpm, classes);
+                classes.push_back("generated, four 120-150");
+            measure(wave, recipe.name, recipe.bpm, classes, recipe.beatsPerBar, song.firstBeat);
         }
         std::filesystem::remove(wave);
     }
@@ -230,6 +255,10 @@ int main(int argc, char** argv) {
     std::printf("tempo_classic_within_1_percent: %.1f %%\n", share("all", false));
     std::printf("tempo_non_musical_refused: %d of %d\n", nonMusicalRefused, nonMusical);
     std::printf("tempo_robust_speed: %.0f x real time\n", audioSeconds / robustSeconds);
+    auto part = [](int n, int of) { return of ? 100.0 * n / of : 0.0; };
+    std::printf("beat_grid_first_beat_on_a_beat: %.1f %% of %d songs with the right tempo\n", part(beatOnBeat, gridSongs), gridSongs);
+    std::printf("beat_grid_beats_per_bar_right: %.1f %% of %d songs with whole bars\n", part(barRight, barSongs), barSongs);
+    std::printf("beat_grid_downbeat_right: %.1f %%\n", part(downbeatRight, barSongs));
 
     // A six-minute song analysed as a first open does it: summary, reference
     // level, start, both tempos.

@@ -18,9 +18,11 @@ constexpr double kLevelSpread = 0.03;
 // 1.3 octaves the choices barely change.
 constexpr double kPreferredBeat = 115.0;
 constexpr double kPreferenceOctaves = 1.0;
-// Bars: a grouping counts when its strongest beat carries this much more than
-// the grouping's mean.
-constexpr double kClearBar = 1.15;
+// Bars: a grouping counts when its strongest beat carries this many times an
+// even share; a bar of four whose third beat carries this share of its first
+// is two bars of two.
+constexpr double kClearBar = 1.5;
+constexpr double kTwinHalves = 0.75;
 
 double Preference(double bpm) {
     const double octaves = std::log2(bpm / kPreferredBeat) / kPreferenceOctaves;
@@ -29,8 +31,8 @@ double Preference(double bpm) {
 
 }  // namespace
 
-MetreAnalysis::MetreAnalysis(const OnsetGrid& onsets, const OnsetGrid& low, double rate)
-    : m_onsets(onsets), m_low(low), m_rate(rate) {}
+MetreAnalysis::MetreAnalysis(const OnsetGrid& onsets, const OnsetGrid& low, const OnsetGrid& harmony, double rate)
+    : m_onsets(onsets), m_low(low), m_harmony(harmony), m_rate(rate) {}
 
 MetreAnalysis::Level MetreAnalysis::Measure(double bpm) const {
     Level level;
@@ -63,38 +65,67 @@ MetreAnalysis::Level MetreAnalysis::ChooseBeat(const std::vector<double>& classe
     return best;
 }
 
+Grid MetreAnalysis::Beats(const Grid& level, double bpm) const {
+    if (!(bpm > 0) || !(level.period >= 1.0)) return level;
+    const double ratio = 60.0 * m_rate / level.period / bpm;
+    if (ratio < 1.5) return level;
+    const int points = static_cast<int>(std::lround(std::exp2(std::round(std::log2(ratio)))));
+    // Each phase's share of the onsets, of the low onsets and of the changes
+    // of harmony: an off-beat bass or open hat may outweigh the kick, but
+    // chords change on the beat.
+    std::vector<double> strength(static_cast<size_t>(points), 0.0);
+    for (const OnsetGrid* envelope : {&m_onsets, &m_low, &m_harmony}) {
+        std::vector<double> scores;
+        double sum = 0.0;
+        for (int i = 0; i < points; ++i) {
+            scores.push_back(envelope->Score({level.origin + i * level.period, level.period * points}));
+            sum += scores.back();
+        }
+        if (sum > 0)
+            for (size_t i = 0; i < scores.size(); ++i) strength[i] += scores[i] / sum;
+    }
+    const auto best = std::max_element(strength.begin(), strength.end()) - strength.begin();
+    return {level.origin + static_cast<double>(best) * level.period, level.period * points};
+}
+
 MetreAnalysis::Bar MetreAnalysis::FindBar(const Grid& beats) const {
     Bar bar;
     if (!(beats.period >= 1.0)) return bar;
-    double clearest = kClearBar;
-    for (int size = 3; size <= 4; ++size) {
-        // Each beat of the bar, by its low onsets and then all of them.
-        std::vector<double> low(static_cast<size_t>(size)), all(static_cast<size_t>(size));
-        double lowSum = 0.0, allSum = 0.0;
+    // Each beat of a group of beats: its share of the group's harmony changes
+    // and its share of the low onsets, weighted alike.
+    auto shares = [&](int size) {
+        std::vector<double> harmony, low;
+        double harmonySum = 0.0, lowSum = 0.0;
         for (int j = 0; j < size; ++j) {
             const Grid position{beats.origin + j * beats.period, size * beats.period};
-            low[static_cast<size_t>(j)] = m_low.Score(position);
-            all[static_cast<size_t>(j)] = m_onsets.Score(position);
-            lowSum += low[static_cast<size_t>(j)];
-            allSum += all[static_cast<size_t>(j)];
+            harmony.push_back(m_harmony.Score(position));
+            low.push_back(m_low.Score(position));
+            harmonySum += harmony.back();
+            lowSum += low.back();
         }
-        if (!(lowSum > 0) || !(allSum > 0)) continue;
-        size_t first = 0;
-        double strongest = -1.0;
-        for (size_t j = 0; j < low.size(); ++j) {
-            const double strength = low[j] / lowSum + all[j] / allSum;
-            if (strength > strongest) {
-                strongest = strength;
-                first = j;
-            }
-        }
-        const double clarity = strongest / (2.0 / size);
+        std::vector<double> share;
+        for (size_t j = 0; j < harmony.size(); ++j)
+            share.push_back(0.5 * ((harmonySum > 0 ? harmony[j] / harmonySum : 1.0 / size) + (lowSum > 0 ? low[j] / lowSum : 1.0 / size)));
+        return share;
+    };
+    // Threes or fours: the grouping whose first beat stands out most against
+    // an even share.
+    double clearest = kClearBar;
+    std::vector<double> chosen;
+    for (int size = 3; size <= 4; ++size) {
+        const std::vector<double> share = shares(size);
+        const double clarity = *std::max_element(share.begin(), share.end()) * size;
         if (clarity > clearest) {
             clearest = clarity;
-            bar.beatsPerBar = size;
-            bar.downbeat = Grid{beats.origin + static_cast<double>(first) * beats.period, size * beats.period}.FirstPoint();
+            chosen = share;
         }
     }
+    if (chosen.empty()) return bar;
+    const auto first = static_cast<size_t>(std::max_element(chosen.begin(), chosen.end()) - chosen.begin());
+    bar.beatsPerBar = static_cast<int>(chosen.size());
+    // Four whose halves begin alike are two bars of two.
+    if (bar.beatsPerBar == 4 && chosen[(first + 2) % 4] >= kTwinHalves * chosen[first]) bar.beatsPerBar = 2;
+    bar.downbeat = Grid{beats.origin + static_cast<double>(first) * beats.period, bar.beatsPerBar * beats.period}.FirstPoint();
     return bar;
 }
 

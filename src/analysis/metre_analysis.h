@@ -27,25 +27,31 @@ public:
         double weight = 0.0;    // salience times the preference for its tempo
     };
     struct Bar {
-        int beatsPerBar = 0;  // 3 or 4; 0 when the beats show no grouping
+        int beatsPerBar = 0;  // 2, 3 or 4; 0 when the beats show no grouping
         double downbeat = -1; // envelope position of the first bar's first beat
     };
 
     // onsets: the envelope of all bands; low: of the lowest (kick and bass);
-    // rate: envelope values per second.
-    MetreAnalysis(const OnsetGrid& onsets, const OnsetGrid& low, double rate);
+    // harmony: the changes of harmony; rate: envelope values per second.
+    MetreAnalysis(const OnsetGrid& onsets, const OnsetGrid& low, const OnsetGrid& harmony, double rate);
 
     Level Measure(double bpm) const;
     // The most salient level among the members between 40 and 320 BPM of the
     // classes (each given by one tempo of any octave); bpm 0 with none.
     Level ChooseBeat(const std::vector<double>& classes) const;
-    // The grouping of the grid's beats in threes or fours whose first beats
-    // carry the strongest low onsets, and the first of those.
+    // The beats at bpm through a level's grid: the level itself when it is no
+    // faster, else every second (fourth...) point, on the points that carry
+    // the stronger onsets.
+    Grid Beats(const Grid& level, double bpm) const;
+    // The grouping of the grid's beats in twos, threes or fours whose first
+    // beats carry the changes of harmony and the strongest low onsets, and
+    // the first of those.
     Bar FindBar(const Grid& beats) const;
 
 private:
     const OnsetGrid& m_onsets;
     const OnsetGrid& m_low;
+    const OnsetGrid& m_harmony;
     double m_rate;
 };
 

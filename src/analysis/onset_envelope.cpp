@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "analysis/harmonic_change.h"
 #include "analysis/real_fft.h"
 #include "engine/wave_file.h"
 
@@ -115,6 +116,7 @@ double OnsetEnvelope::SourceFrame(double index) const {
 void OnsetEnvelope::Analyse() {
     m_values.clear();
     for (auto& band : m_bandValues) band.clear();
+    m_harmony.clear();
     if (m_mono.size() < 2 * kWindow) return;
     const size_t count = (m_mono.size() - kWindow) / kHop + 1;
 
@@ -174,6 +176,7 @@ void OnsetEnvelope::Analyse() {
 
     m_values = AboveLocalMean(rise);
     for (size_t b = 0; b < kBands; ++b) m_bandValues[b] = AboveLocalMean(bandRise[b]);
+    m_harmony = HarmonicChange::Measure(m_mono, m_reducedRate, count, kHop, kOnsetLagInHops * kHop);
 }
 
 }  // namespace vantor

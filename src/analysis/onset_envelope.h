@@ -12,7 +12,8 @@ class CWaveFile;
 // How strongly new sounds begin, over the time of a song: the rise of
 // log-compressed magnitudes in four frequency bands (lows, low mids, high
 // mids, highs), each band weighted alike, on mono audio reduced to about
-// 11 kHz, with the local mean taken away so only onsets remain.
+// 11 kHz, with the local mean taken away so only onsets remain; beside it,
+// on the same times, each band's onsets and the changes of harmony.
 class OnsetEnvelope {
 public:
     static constexpr double kReducedRate = 11025.0;
@@ -35,6 +36,8 @@ public:
     const std::vector<float>& Values() const { return m_values; }
     // The onsets of one band alone, on the same times as Values().
     const std::vector<float>& BandValues(size_t band) const { return m_bandValues[band < kBands ? band : kBands - 1]; }
+    // How strongly the harmony changes (HarmonicChange), on the same times.
+    const std::vector<float>& HarmonicChanges() const { return m_harmony; }
     // Values per second.
     double Rate() const { return m_reducedRate / kHop; }
     // The source frame at which an onset peaking at value index begins.
@@ -57,6 +60,7 @@ private:
     double m_seconds = 0.0;
     std::vector<float> m_values;
     std::array<std::vector<float>, kBands> m_bandValues;
+    std::vector<float> m_harmony;
 };
 
 }  // namespace vantor

@@ -151,7 +151,8 @@ TempoEstimate TempoEstimator::Estimate(const OnsetEnvelope& envelope) const {
     // and 4:3 from the strongest are judged by the levels they hold.
     const OnsetGrid onsets(values);
     const OnsetGrid low(envelope.BandValues(OnsetEnvelope::kLowBand));
-    const MetreAnalysis metre(onsets, low, rate);
+    const OnsetGrid harmony(envelope.HarmonicChanges());
+    const MetreAnalysis metre(onsets, low, harmony, rate);
     std::vector<double> candidates;
     for (const auto& rival : rivals) candidates.push_back(rival.first);
     candidates.push_back(rivals[0].first * 1.5);
@@ -181,20 +182,28 @@ TempoEstimate TempoEstimator::Estimate(const OnsetEnvelope& envelope) const {
     for (double lag = grid.period / 4; lag + 1 < static_cast<double>(maxLag); lag *= 2)
         if (lag >= 60.0 * rate / kFastestPulse) periodic = std::max(periodic, PeakNear(smoothR, lag));
     estimate.confidence = std::clamp(periodic, 0.0, 1.0) * std::min(1.0, onGrid / kClearPulse);
-    double first = grid.FirstPoint();
-    for (double t = first; t < static_cast<double>(onsets.Size()); t += grid.period) {
-        if (onsets.At(t) >= kFirstBeatShare * onGrid) {
+    // The beats at the tempo given; a level played faster than that (the
+    // eighths of a fast song) gives every other point.
+    const Grid beats = metre.Beats(grid, beat);
+    double first = beats.FirstPoint();
+    const double onBeats = onsets.Score(beats);
+    for (double t = first; t < static_cast<double>(onsets.Size()); t += beats.period) {
+        if (onsets.At(t) >= kFirstBeatShare * onBeats) {
             first = t;
             break;
         }
     }
     estimate.firstBeat = std::max<int64_t>(0, std::llround(envelope.SourceFrame(first)));
-    const MetreAnalysis::Bar bar = metre.FindBar({first, grid.period});
-    if (bar.beatsPerBar > 0) {
-        estimate.beatsPerBar = bar.beatsPerBar;
+    // Bars are counted in beats of the tempo given: a 12/8 bar of four
+    // dotted quarters is eight beats at twice their tempo, and a waltz's bar
+    // halved to a tempo in the range has no whole number of beats.
+    const MetreAnalysis::Bar bar = metre.FindBar({first, beats.period});
+    const double beatsPerBar = bar.beatsPerBar * beat / (60.0 * rate / beats.period);
+    if (bar.beatsPerBar > 0 && std::abs(beatsPerBar - std::round(beatsPerBar)) < 0.01) {
+        estimate.beatsPerBar = static_cast<int>(std::lround(beatsPerBar));
         // The first downbeat at or after the first beat.
         double downbeat = bar.downbeat;
-        while (downbeat < first - 0.5) downbeat += bar.beatsPerBar * grid.period;
+        while (downbeat < first - 0.5) downbeat += bar.beatsPerBar * beats.period;
         estimate.downbeat = std::max<int64_t>(0, std::llround(envelope.SourceFrame(downbeat)));
     }
     return estimate;

@@ -11,8 +11,10 @@ struct TempoEstimate {
     double bpm = 0.0;         // within the accepted range; 0 when nothing beats
     double confidence = 0.0;  // 0 (no pulse at all) to 1 (a pulse on every beat)
     int64_t firstBeat = -1;   // source frame of the first beat; -1 with no tempo
-    int beatsPerBar = 0;      // 3 or 4 when the beats group into bars, else 0
-    int64_t downbeat = -1;    // source frame of the first bar's first beat; -1 when no bar was found
+    // Beats of bpm to the bar (3 or 4, 8 for a 12/8 bar of dotted quarters
+    // given at twice their tempo); 0 when the beats show no bars.
+    int beatsPerBar = 0;
+    int64_t downbeat = -1;    // source frame of the first bar's first beat; -1 with no bars
 };
 
 // Beats per minute from the audio itself. The onset envelope of the whole
