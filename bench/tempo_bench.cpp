@@ -158,8 +158,6 @@ int main(int argc, char** argv) {
     ClassTable table;
     double robustSeconds = 0, audioSeconds = 0;
 
-    // Each piece's expected tempo is its true tempo folded into the accepted
-    // range (88 to 175), the tempo a DJ mixes it at.
     // The beat grid, among songs whose tempo is right: the first beat on a
     // played beat, and where the bar is a whole number of beats at the tempo
     // given, its length and its first downbeat on a bar line (within 70 ms).
@@ -181,6 +179,8 @@ int main(int argc, char** argv) {
             if (onLine(estimate.downbeat, bar * 60.0 / bpm)) ++downbeatRight;
         }
     };
+    // Each piece's expected tempo is its true tempo folded into the accepted
+    // range (88 to 175), the tempo a DJ mixes it at.
     auto measure = [&](const std::string& wave, const std::string& name, double bpm, const std::vector<std::string>& classes,
                        int beatsPerBar, int64_t firstBar) {
         vantor::CWaveFile source(wave, 100);
@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
         std::filesystem::remove(summaryPath);
         const double expected = estimator.Fold(bpm);
         const Verdict r = Judge(robustTempo, expected), c = Judge(classicTempo, expected);
-        for (const std::string& c2 : classes) table.Add(c2, c, r);
+        for (const std::string& group : classes) table.Add(group, c, r);
         if (r == Verdict::Within01 || r == Verdict::Within1) judgeGrid(estimate, bpm, beatsPerBar, firstBar);
         if (verbose)
             std::printf("%-28s %7.2f  robust %8.3f (%.2f) %-7s bar %d (%d) down %7.3f s  classic %8.3f %s\n", name.c_str(), expected,
