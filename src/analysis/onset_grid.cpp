@@ -76,6 +76,7 @@ ScoredGrid OnsetGrid::Best(double period, double spread) const {
 }
 
 Grid OnsetGrid::Refine(const ScoredGrid& coarse) const {
+    if (!(coarse.grid.period >= 1.0) || !std::isfinite(coarse.grid.origin)) return coarse.grid;
     const double middle = static_cast<double>(m_values.size()) / 2;
     const Grid pinned{coarse.grid.origin + std::round((middle - coarse.grid.origin) / coarse.grid.period) * coarse.grid.period,
                       coarse.grid.period};

@@ -46,6 +46,7 @@ TEST(OnsetGrid, ScoresTheMeanOnItsPointsAndFindsTheBestGrid) {
     EXPECT_LE(OnsetGrid({}).Best(10.0, 0.01).score, 0.0);
     EXPECT_LT(onsets.Best(0.5, 0.01).score, 0.0);
     EXPECT_DOUBLE_EQ((Grid{130.0, 50.0}.FirstPoint()), 30.0);
+    EXPECT_EQ(onsets.Refine({{3.0, 0.0}, 1.0}).period, 0.0);
 }
 
 TEST(MetreAnalysis, AFasterPulseThroughEveryThirdBeatIsNoLevel) {
