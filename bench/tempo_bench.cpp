@@ -151,7 +151,16 @@ struct ClassTable {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool verbose = argc > 1 && std::string(argv[1]) == "-v";
+    // tempo_bench [-v] [CORPUS_DIR]: -v lists every song; another rendered
+    // corpus (render_tempo_corpus.sh with another seed) may stand in.
+    bool verbose = false;
+    std::string corpusDir = VANTOR_TEMPO_CORPUS;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "-v")
+            verbose = true;
+        else
+            corpusDir = argv[i];
+    }
     const std::string dir = (std::filesystem::temp_directory_path() / ("vantor-tempo-bench-" + std::to_string(::getpid()))).string();
     std::filesystem::create_directories(dir);
     const vantor::TempoEstimator estimator;
@@ -203,7 +212,6 @@ int main(int argc, char** argv) {
     };
 
     // The rendered General-MIDI corpus.
-    const std::string corpusDir = VANTOR_TEMPO_CORPUS;
     const std::vector<CorpusPiece> pieces = ReadCorpusList(corpusDir);
     int rendered = 0;
     for (const CorpusPiece& piece : pieces) {

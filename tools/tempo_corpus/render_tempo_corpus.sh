@@ -4,18 +4,19 @@
 # General-MIDI sound font from Debian's fluid-soundfont-gm. Pieces already
 # rendered are kept, so a second run costs nothing.
 #
-#   render_tempo_corpus.sh GENERATOR DIR
+#   render_tempo_corpus.sh GENERATOR DIR [FIRST_SEED]
 set -euo pipefail
 
 generator=$1
 dir=$2
+seed=${3:-1}
 font=/usr/share/sounds/sf2/FluidR3_GM.sf2
 if ! command -v fluidsynth >/dev/null 2>&1 || [ ! -f "$font" ]; then
   echo "render_tempo_corpus: fluidsynth and $font are needed (scripts/install-deps.sh installs them)" >&2
   exit 1
 fi
 mkdir -p "$dir/new"
-"$generator" "$dir/new"
+"$generator" "$dir/new" "$seed"
 # Only pieces that changed are replaced, so their waves alone are rendered anew.
 for f in "$dir"/new/*; do
   cmp -s "$f" "$dir/${f##*/}" || mv "$f" "$dir/"
