@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
     // The beat grid, among songs whose tempo is right: the first beat on a
     // played beat, and where the bar is a whole number of beats at the tempo
     // given, its length and its first downbeat on a bar line (within 70 ms).
-    int gridSongs = 0, beatOnBeat = 0, barSongs = 0, barRight = 0, downbeatRight = 0;
+    int gridSongs = 0, beatOnBeat = 0, barSongs = 0, barRight = 0, downbeatRight = 0, barsFound = 0;
     auto judgeGrid = [&](const vantor::TempoEstimate& estimate, double bpm, int beatsPerBar, int64_t firstBar) {
         ++gridSongs;
         auto onLine = [&](int64_t frame, double lineSeconds) {
@@ -183,6 +183,7 @@ int main(int argc, char** argv) {
         const double given = bar * estimator.Fold(bpm) / bpm;
         if (std::abs(given - std::round(given)) > 0.01) return;
         ++barSongs;
+        if (estimate.beatsPerBar > 0) ++barsFound;
         if (estimate.beatsPerBar == std::lround(given)) {
             ++barRight;
             if (onLine(estimate.downbeat, bar * 60.0 / bpm)) ++downbeatRight;
@@ -267,6 +268,7 @@ int main(int argc, char** argv) {
     std::printf("beat_grid_first_beat_on_a_beat: %.1f %% of %d songs with the right tempo\n", part(beatOnBeat, gridSongs), gridSongs);
     std::printf("beat_grid_beats_per_bar_right: %.1f %% of %d songs with whole bars\n", part(barRight, barSongs), barSongs);
     std::printf("beat_grid_downbeat_right: %.1f %%\n", part(downbeatRight, barSongs));
+    std::printf("beat_grid_bars_wrong: %.1f %% (bars given whose length or downbeat is wrong)\n", part(barsFound - downbeatRight, barSongs));
 
     // A six-minute song analysed as a first open does it: summary, reference
     // level, start, both tempos.

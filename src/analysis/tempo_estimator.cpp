@@ -183,11 +183,14 @@ TempoEstimate TempoEstimator::Estimate(const OnsetEnvelope& envelope) const {
         if (lag >= 60.0 * rate / kFastestPulse) periodic = std::max(periodic, PeakNear(smoothR, lag));
     estimate.confidence = std::clamp(periodic, 0.0, 1.0) * std::min(1.0, onGrid / kClearPulse);
     // The beats at the tempo given; a level played faster than that (the
-    // eighths of a fast song) gives every other point.
+    // eighths of a fast song) gives every other point, a slower one (half
+    // notes) the points between its own when they are played. The first beat
+    // is the first of them with onsets.
     const Grid beats = metre.Beats(grid, beat);
-    double first = beats.FirstPoint();
     const double onBeats = onsets.Score(beats);
-    for (double t = first; t < static_cast<double>(onsets.Size()); t += beats.period) {
+    const Grid given{beats.origin, 60.0 * rate / beat};
+    double first = given.FirstPoint();
+    for (double t = first; t < static_cast<double>(onsets.Size()); t += given.period) {
         if (onsets.At(t) >= kFirstBeatShare * onBeats) {
             first = t;
             break;
@@ -197,7 +200,7 @@ TempoEstimate TempoEstimator::Estimate(const OnsetEnvelope& envelope) const {
     // Bars are counted in beats of the tempo given: a 12/8 bar of four
     // dotted quarters is eight beats at twice their tempo, and a waltz's bar
     // halved to a tempo in the range has no whole number of beats.
-    const MetreAnalysis::Bar bar = metre.FindBar({first, beats.period});
+    const MetreAnalysis::Bar bar = metre.FindBar(beats);
     const double beatsPerBar = bar.beatsPerBar * beat / (60.0 * rate / beats.period);
     if (bar.beatsPerBar > 0 && std::abs(beatsPerBar - std::round(beatsPerBar)) < 0.01) {
         estimate.beatsPerBar = static_cast<int>(std::lround(beatsPerBar));
