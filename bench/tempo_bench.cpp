@@ -2,6 +2,7 @@
 // with a sound font and synthesised songs: the accuracy of the beat-tracking
 // detector and of the robust estimator side by side, by class of piece, and
 // the time each step of a six-minute song's analysis takes.
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -35,6 +36,12 @@ using vantor::test::Groove;
 using vantor::test::RhythmRecipe;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+double CpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
 
 bool WriteSong(const std::string& path, const std::vector<int16_t>& samples) {
     vantor::WaveWriter writer;
@@ -280,9 +287,12 @@ int main(int argc, char** argv) {
     longSong.seconds = 360.0 - longSong.leadingSilence;
     const std::string wave = dir + "/long.wav", summaryPath = dir + "/long.sm";
     if (!WriteSong(wave, vantor::test::RhythmGenerator(longSong).Generate().samples)) return 1;
-    double best = 1e30, bestEstimate = 1e30, bestSummary = 1e30;
+    // Wall time, and the processor time the analysis itself took: on a
+    // machine shared with other work the wall time overstates it.
+    double best = 1e30, bestEstimate = 1e30, bestSummary = 1e30, bestCpu = 1e30;
     vantor::TempoEstimate longEstimate;
     for (int run = 0; run < 3; ++run) {
+        const double cpuStart = CpuSeconds();
         const auto start = Clock::now();
         vantor::CWaveFile source(wave, 100);
         std::atomic<int32_t> percent{0};
@@ -297,11 +307,13 @@ int main(int argc, char** argv) {
         bestEstimate = std::min(bestEstimate, Seconds(estimateStart));
         bestSummary = std::min(bestSummary, summarySeconds);
         best = std::min(best, Seconds(start));
+        bestCpu = std::min(bestCpu, CpuSeconds() - cpuStart);
     }
     std::printf("tempo_six_minute_song_bpm: %.2f bpm (true 127.43)\n", longEstimate.bpm);
     std::printf("tempo_six_minute_summary: %.3f s\n", bestSummary);
     std::printf("tempo_six_minute_robust_estimate: %.3f s\n", bestEstimate);
     std::printf("tempo_six_minute_whole_analysis: %.3f s\n", best);
+    std::printf("tempo_six_minute_whole_analysis_cpu: %.3f s\n", bestCpu);
     std::filesystem::remove_all(dir);
     return 0;
 }
