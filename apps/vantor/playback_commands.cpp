@@ -48,7 +48,10 @@ std::string Clock(uint32_t frames, int32_t rate) {
 bool MixdownOne(CommandContext& context, Workstation& station, CMusicSet* set, const std::string& file,
                 uint32_t start, uint32_t end, uint32_t section, uint32_t sections) {
     uint64_t needed = static_cast<uint64_t>(set->GetBlockAlign()) * (end - start);
-    if (!CheckDiskSpace(file, needed, &context.ui, "Mixdown")) return false;
+    if (Status space = CheckDiskSpace(file, needed, "Mixdown"); !space.Ok()) {
+        context.ui.ShowRefusal(space.Error());
+        return false;
+    }
     CMixdownDialog dialog(context.ui, &station.effects, &station.database);
     if (!dialog.Open(set, file, start, end, section, sections)) return false;
     while (!dialog.IsFinished()) {

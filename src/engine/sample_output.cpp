@@ -2,15 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 namespace vantor {
 
-CSampleOutput::CSampleOutput(IUserInterface* ui, AudioDeviceOpener opener)
-    : m_ui(ui),
-      m_opener(std::move(opener)),
+CSampleOutput::CSampleOutput(AudioDeviceOpener opener)
+    : m_opener(std::move(opener)),
       m_hub(std::make_shared<EventHub>()),
       m_notify(Event::Reset::Auto, m_hub),
       m_stop(Event::Reset::Auto, m_hub) {}
@@ -26,13 +24,14 @@ void CSampleOutput::Release() {
     m_sample.reset();
 }
 
-bool CSampleOutput::Load(const std::string& fileName, const DeviceId* device, int32_t cooperativeLevel,
-                         uint32_t bufferFlags) {
-    if (IsRunning()) return false;
+Status CSampleOutput::Load(const std::string& fileName, const DeviceId* device, int32_t cooperativeLevel,
+                           uint32_t bufferFlags) {
+    const Refusal silent{"", "", MessageIcon::None};
+    if (IsRunning()) return silent;
     Release();
     auto sample = std::make_unique<CWaveFile>(fileName, 100);
     const WaveFormat* wave = sample->GetFormat();
-    if (!wave || !m_opener) return false;
+    if (!wave || !m_opener) return silent;
     // Nothing may sound before the first trigger.
     sample->Seek(sample->GetLength());
     AudioFormat format;
@@ -45,26 +44,21 @@ bool CSampleOutput::Load(const std::string& fileName, const DeviceId* device, in
     format.avgBytesPerSec = wave->samplesPerSec * wave->blockAlign;
 
     m_device = m_opener(device);
-    if (!m_device) return false;
+    if (!m_device) return silent;
     AudioResult result = m_device->SetCooperativeLevel(cooperativeLevel);
     if (result != AudioResult::Ok) {
-        if (m_ui) {
-            char text[16];
-            std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(result));
-            m_ui->MessageBox(text, "A", MessageButtons::Ok, MessageIcon::None);
-        }
         Release();
-        return false;
+        return Refusal{std::to_string(static_cast<uint32_t>(result)), "A", MessageIcon::None};
     }
     if (m_device->SetPrimaryFormat(format) == AudioResult::Ok)
         m_buffer = m_device->CreateBuffer(kBufferBytes, format, bufferFlags | kBufferStreamingFlags);
     if (!m_buffer) {
         Release();
-        return false;
+        return silent;
     }
     m_format = format;
     m_sample = std::move(sample);
-    return true;
+    return Status::Success();
 }
 
 bool CSampleOutput::Arm() {
