@@ -34,12 +34,8 @@ Status CSampleOutput::Load(const std::string& fileName, const DeviceId* device, 
     if (!wave || !m_opener) return silent;
     // Nothing may sound before the first trigger.
     sample->Seek(sample->GetLength());
-    AudioFormat format;
-    format.formatTag = wave->formatTag;
-    format.channels = wave->channels;
-    format.samplesPerSec = wave->samplesPerSec;
-    format.blockAlign = wave->blockAlign;
-    format.bitsPerSample = wave->bitsPerSample;
+    WaveFormat format = *wave;
+    format.extra.clear();  // a buffer plays samples, not a file's extra bytes
     // Files often state this wrongly; it follows from the others.
     format.avgBytesPerSec = wave->samplesPerSec * wave->blockAlign;
 

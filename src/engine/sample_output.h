@@ -73,7 +73,7 @@ private:
 
     std::unique_ptr<IAudioDevice> m_device;
     std::unique_ptr<IAudioBuffer> m_buffer;
-    AudioFormat m_format;
+    WaveFormat m_format;
     std::unique_ptr<CWaveFile> m_sample;
 
     std::mutex m_bufferLock;    // the buffer and the sample's read position

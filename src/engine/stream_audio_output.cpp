@@ -25,7 +25,7 @@ void CStreamAudioOutput::Release() {
     m_device.reset();
 }
 
-bool CStreamAudioOutput::Open(const DeviceId* device, const AudioFormat& format, int32_t cooperativeLevel,
+bool CStreamAudioOutput::Open(const DeviceId* device, const WaveFormat& format, int32_t cooperativeLevel,
                               uint32_t bufferFlags) {
     if (IsRunning()) return false;
     Release();

@@ -7,7 +7,7 @@
 
 #include "engine/data_stream.h"
 #include "engine/thread.h"
-#include "engine/wave_format.h"
+#include "platform/wave_format.h"
 #include "engine/wave_writer.h"
 #include "platform/event.h"
 #include "platform/message_queue.h"

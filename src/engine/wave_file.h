@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/wave_format.h"
+#include "platform/wave_format.h"
 #include "platform/riff_file.h"
 
 namespace vantor {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/wave_format.h"
+#include "platform/wave_format.h"
 #include "platform/riff_file.h"
 
 namespace vantor {

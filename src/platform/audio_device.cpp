@@ -7,12 +7,6 @@
 
 namespace vantor {
 
-bool AudioFormat::IsPlayable() const {
-    return formatTag == 1 && (channels == 1 || channels == 2) && (bitsPerSample == 8 || bitsPerSample == 16) &&
-           blockAlign == channels * bitsPerSample / 8 && samplesPerSec >= 1000 && samplesPerSec <= 192000 &&
-           avgBytesPerSec == samplesPerSec * blockAlign;
-}
-
 DeviceId DeviceIdFromName(const std::string& name) {
     // Two 64-bit FNV-1a hashes with different starting values.
     auto fnv = [&name](uint64_t hash) {

@@ -8,12 +8,12 @@ namespace vantor {
 
 namespace {
 
-uint8_t SilenceByte(const AudioFormat& format) { return format.bitsPerSample == 8 ? 0x80 : 0; }
+uint8_t SilenceByte(const WaveFormat& format) { return format.bitsPerSample == 8 ? 0x80 : 0; }
 
 }  // namespace
 
 NullAudioBuffer::NullAudioBuffer(std::shared_ptr<NullAudioDeviceClock> clock, uint32_t bytes,
-                                 const AudioFormat& format, uint32_t flags)
+                                 const WaveFormat& format, uint32_t flags)
     : m_clock(std::move(clock)), m_format(format), m_flags(flags), m_data(bytes, SilenceByte(format)) {
     // About 10 ms of committed audio ahead of the play cursor, a multiple of
     // 4 bytes (every playable block align divides 4), and never the whole buffer.
@@ -186,11 +186,11 @@ NullAudioDevice::NullAudioDevice(std::shared_ptr<NullAudioDeviceClock> clock) : 
 
 AudioResult NullAudioDevice::SetCooperativeLevel(int32_t) { return AudioResult::Ok; }
 
-AudioResult NullAudioDevice::SetPrimaryFormat(const AudioFormat& format) {
+AudioResult NullAudioDevice::SetPrimaryFormat(const WaveFormat& format) {
     return format.IsPlayable() ? AudioResult::Ok : AudioResult::InvalidArgument;
 }
 
-std::unique_ptr<IAudioBuffer> NullAudioDevice::CreateBuffer(uint32_t bytes, const AudioFormat& format,
+std::unique_ptr<IAudioBuffer> NullAudioDevice::CreateBuffer(uint32_t bytes, const WaveFormat& format,
                                                             uint32_t flags) {
     if (!IsUsableBufferRequest(bytes, format)) return nullptr;
     return std::make_unique<NullAudioBuffer>(m_clock, bytes, format, flags);

@@ -15,12 +15,12 @@ namespace vantor {
 // have heard. It can be marked lost to exercise restoring.
 class NullAudioBuffer : public IAudioBuffer {
 public:
-    NullAudioBuffer(std::shared_ptr<NullAudioDeviceClock> clock, uint32_t bytes, const AudioFormat& format,
+    NullAudioBuffer(std::shared_ptr<NullAudioDeviceClock> clock, uint32_t bytes, const WaveFormat& format,
                     uint32_t flags);
     ~NullAudioBuffer() override;
 
     uint32_t GetSize() const override { return static_cast<uint32_t>(m_data.size()); }
-    const AudioFormat& GetFormat() const override { return m_format; }
+    const WaveFormat& GetFormat() const override { return m_format; }
     AudioResult PlayLooping() override;
     AudioResult Stop() override;
     bool IsPlaying() const override;
@@ -52,7 +52,7 @@ private:
     void AdvanceBytesLocked(uint64_t bytes, Event** signal);
 
     std::shared_ptr<NullAudioDeviceClock> m_clock;
-    const AudioFormat m_format;
+    const WaveFormat m_format;
     const uint32_t m_flags;
     uint32_t m_writeLead;
     std::vector<uint8_t> m_data;
@@ -77,8 +77,8 @@ public:
     explicit NullAudioDevice(std::shared_ptr<NullAudioDeviceClock> clock);
 
     AudioResult SetCooperativeLevel(int32_t level) override;
-    AudioResult SetPrimaryFormat(const AudioFormat& format) override;
-    std::unique_ptr<IAudioBuffer> CreateBuffer(uint32_t bytes, const AudioFormat& format, uint32_t flags) override;
+    AudioResult SetPrimaryFormat(const WaveFormat& format) override;
+    std::unique_ptr<IAudioBuffer> CreateBuffer(uint32_t bytes, const WaveFormat& format, uint32_t flags) override;
 
 private:
     std::shared_ptr<NullAudioDeviceClock> m_clock;

@@ -77,7 +77,7 @@ DeviceId OutputId(const PaDeviceInfo& info) { return DeviceIdFromName(HostApiNam
 
 class PortAudioBuffer : public IAudioBuffer {
 public:
-    PortAudioBuffer(std::shared_ptr<PortAudioSession> session, uint32_t bytes, const AudioFormat& format,
+    PortAudioBuffer(std::shared_ptr<PortAudioSession> session, uint32_t bytes, const WaveFormat& format,
                     uint32_t flags)
         : m_session(std::move(session)), m_format(format), m_flags(flags), m_data(bytes, SilenceByte()) {}
 
@@ -107,7 +107,7 @@ public:
     }
 
     uint32_t GetSize() const override { return static_cast<uint32_t>(m_data.size()); }
-    const AudioFormat& GetFormat() const override { return m_format; }
+    const WaveFormat& GetFormat() const override { return m_format; }
 
     AudioResult PlayLooping() override {
         std::lock_guard lock(m_mutex);
@@ -226,7 +226,7 @@ private:
     }
 
     std::shared_ptr<PortAudioSession> m_session;
-    const AudioFormat m_format;
+    const WaveFormat m_format;
     const uint32_t m_flags;
     std::vector<uint8_t> m_data;
     PaStream* m_stream = nullptr;
@@ -281,11 +281,11 @@ AudioResult PortAudioAudioDevice::SetCooperativeLevel(int32_t) { return AudioRes
 
 // PortAudio converts from each stream's own format; there is no primary
 // format to set, only one to check.
-AudioResult PortAudioAudioDevice::SetPrimaryFormat(const AudioFormat& format) {
+AudioResult PortAudioAudioDevice::SetPrimaryFormat(const WaveFormat& format) {
     return format.IsPlayable() ? AudioResult::Ok : AudioResult::InvalidArgument;
 }
 
-std::unique_ptr<IAudioBuffer> PortAudioAudioDevice::CreateBuffer(uint32_t bytes, const AudioFormat& format,
+std::unique_ptr<IAudioBuffer> PortAudioAudioDevice::CreateBuffer(uint32_t bytes, const WaveFormat& format,
                                                                  uint32_t flags) {
     if (!IsUsableBufferRequest(bytes, format)) return nullptr;
     auto buffer = std::make_unique<PortAudioBuffer>(m_session, bytes, format, flags);

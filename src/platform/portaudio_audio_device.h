@@ -26,8 +26,8 @@ public:
     ~PortAudioAudioDevice() override;
 
     AudioResult SetCooperativeLevel(int32_t level) override;
-    AudioResult SetPrimaryFormat(const AudioFormat& format) override;
-    std::unique_ptr<IAudioBuffer> CreateBuffer(uint32_t bytes, const AudioFormat& format, uint32_t flags) override;
+    AudioResult SetPrimaryFormat(const WaveFormat& format) override;
+    std::unique_ptr<IAudioBuffer> CreateBuffer(uint32_t bytes, const WaveFormat& format, uint32_t flags) override;
 
 private:
     PortAudioAudioDevice(std::shared_ptr<PortAudioSession> session, int deviceIndex);

@@ -7,7 +7,8 @@ namespace vantor {
 
 // The wave format record: the 18 bytes of a `fmt ` chunk (format tag,
 // channels, samples per second, average bytes per second, block align, bits
-// per sample, extra size) and the extra bytes that follow them.
+// per sample, extra size) and the extra bytes that follow them. Files, streams
+// and audio buffers all describe their samples with it.
 struct WaveFormat {
     uint16_t formatTag = 1;
     uint16_t channels = 2;
@@ -24,6 +25,16 @@ struct WaveFormat {
     bool IsStandard() const {
         return formatTag == kTagPcm && channels == 2 && samplesPerSec == 44100 && blockAlign == 4 &&
                bitsPerSample == 16;
+    }
+
+    // What the audio devices play: 8- or 16-bit PCM, one or two channels,
+    // with consistent derived fields. Every buffer size the engine uses is
+    // then a whole number of frames and every 4-byte step a whole number of
+    // frames. The extra bytes play no part.
+    bool IsPlayable() const {
+        return formatTag == kTagPcm && (channels == 1 || channels == 2) &&
+               (bitsPerSample == 8 || bitsPerSample == 16) && blockAlign == channels * bitsPerSample / 8 &&
+               samplesPerSec >= 1000 && samplesPerSec <= 192000 && avgBytesPerSec == samplesPerSec * blockAlign;
     }
 };
 
