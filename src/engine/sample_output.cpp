@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 namespace vantor {
 
@@ -60,9 +59,7 @@ Status CSampleOutput::Load(const std::string& fileName, const DeviceId* device, 
 bool CSampleOutput::Arm() {
     if (!m_buffer || IsRunning()) return false;
     ClearAudioBuffer(*m_buffer);
-    std::vector<uint32_t> offsets;
-    for (uint32_t i = 0; i < kNotificationCount; ++i) offsets.push_back(i * (kBufferBytes / kNotificationCount));
-    if (m_buffer->SetNotificationPositions(offsets, &m_notify) != AudioResult::Ok) return false;
+    if (SetEvenNotificationPositions(*m_buffer, kNotificationCount, &m_notify) != AudioResult::Ok) return false;
     {
         std::lock_guard lock(m_positionLock);
         m_writeOffset = 0;
@@ -155,7 +152,7 @@ uint32_t CSampleOutput::ReadScaledLocked(uint8_t* part, uint32_t bytes) {
         for (uint32_t i = 0; i < delivered; ++i)
             part[i] = static_cast<uint8_t>(128 + std::clamp(((part[i] - 128) * volume) >> 13, -128, 127));
     }
-    std::memset(part + delivered, m_format.bitsPerSample == 8 ? 0x80 : 0, bytes - delivered);
+    std::memset(part + delivered, m_format.SilenceByte(), bytes - delivered);
     return delivered;
 }
 

@@ -51,10 +51,16 @@ AudioResult LockAudioBuffer(IAudioBuffer& buffer, uint32_t offset, uint32_t byte
     return result == AudioResult::Ok ? buffer.Lock(offset, bytes, region) : result;
 }
 
+AudioResult SetEvenNotificationPositions(IAudioBuffer& buffer, uint32_t count, Event* event) {
+    std::vector<uint32_t> offsets;
+    for (uint32_t i = 0; i < count; ++i) offsets.push_back(i * (buffer.GetSize() / count));
+    return buffer.SetNotificationPositions(offsets, event);
+}
+
 bool ClearAudioBuffer(IAudioBuffer& buffer) {
     AudioRegion region;
     if (LockAudioBuffer(buffer, 0, buffer.GetSize(), &region) != AudioResult::Ok) return false;
-    int silence = buffer.GetFormat().bitsPerSample == 8 ? 0x80 : 0;
+    const uint8_t silence = buffer.GetFormat().SilenceByte();
     std::memset(region.part1, silence, region.bytes1);
     if (region.part2) std::memset(region.part2, silence, region.bytes2);
     buffer.Unlock(region);

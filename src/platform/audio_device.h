@@ -38,12 +38,6 @@ constexpr int32_t kCooperativePriority = 2;
 // Largest buffer a device creates; the engine uses at most one second.
 constexpr uint32_t kMaxAudioBufferBytes = 16u << 20;
 
-// A buffer both backends can make: a playable format and a size of whole
-// frames within the limit.
-inline bool IsUsableBufferRequest(uint32_t bytes, const WaveFormat& format) {
-    return format.IsPlayable() && bytes >= 4 && bytes <= kMaxAudioBufferBytes && bytes % format.blockAlign == 0;
-}
-
 // A locked region of a looping buffer: it wraps past the end into a second
 // part at the start of the buffer when needed.
 struct AudioRegion {
@@ -128,5 +122,9 @@ AudioResult LockAudioBuffer(IAudioBuffer& buffer, uint32_t offset, uint32_t byte
 
 // Writes silence over a whole buffer.
 bool ClearAudioBuffer(IAudioBuffer& buffer);
+
+// Notifications at count evenly spaced offsets from 0, as the outputs refill
+// their buffers in equal parts.
+AudioResult SetEvenNotificationPositions(IAudioBuffer& buffer, uint32_t count, Event* event);
 
 }  // namespace vantor

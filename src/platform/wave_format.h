@@ -27,6 +27,9 @@ struct WaveFormat {
                bitsPerSample == 16;
     }
 
+    // The byte that silence is made of: 8-bit samples are offset by 128.
+    uint8_t SilenceByte() const { return bitsPerSample == 8 ? 0x80 : 0; }
+
     // What the audio devices play: 8- or 16-bit PCM, one or two channels,
     // with consistent derived fields. Every buffer size the engine uses is
     // then a whole number of frames and every 4-byte step a whole number of
