@@ -9,20 +9,14 @@
 #include "engine/audio_fixtures.h"
 #include "engine/wave_writer.h"
 #include "platform/null_audio_device.h"
+#include "support/wait_until.h"
 
 namespace vantor {
 namespace {
 
 constexpr uint32_t kStep = 640;  // frames between two notifications of a pad's buffer
 
-bool WaitUntil(const std::function<bool()>& condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
-    }
-    return true;
-}
+using test::WaitUntil;
 
 std::string WriteSample(const test::TempDir& dir, const std::vector<int16_t>& samples) {
     std::string path = dir / "pad.wav";

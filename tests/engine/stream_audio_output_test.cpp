@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/null_audio_device.h"
+#include "support/wait_until.h"
 
 namespace vantor {
 namespace {
@@ -64,14 +65,7 @@ private:
 constexpr uint32_t kEndless = 0xFFFFFF00u;
 constexpr uint32_t kStep = 1280;  // frames between two notifications of the small buffer
 
-bool WaitUntil(const std::function<bool()>& condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
-    }
-    return true;
-}
+using test::WaitUntil;
 
 // Source frame numbers of heard audio; 0 for silence.
 std::vector<uint32_t> Frames(const std::vector<uint8_t>& bytes) {
