@@ -87,9 +87,7 @@ Status CheckDiskSpace(const std::string& path, uint64_t neededBytes, const std::
 }
 
 std::string BatchFileName(const std::string& chosen, uint32_t section) {
-    auto slash = chosen.find_last_of('/');
-    auto dot = chosen.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = chosen.size();
+    const size_t dot = ExtensionStart(chosen);
     return chosen.substr(0, dot) + std::to_string(section) + chosen.substr(dot);
 }
 

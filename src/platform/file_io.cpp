@@ -132,6 +132,12 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+size_t ExtensionStart(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    auto dot = path.find_last_of('.');
+    return dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path.size() : dot;
+}
+
 std::string DirectoryOf(const std::string& path) {
     auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";

@@ -43,6 +43,9 @@ std::optional<std::string> CurrentDirectory();
 
 // The last component of a path ("a/b/c.set" -> "c.set").
 std::string FileNameOf(const std::string& path);
+// Where the extension of the path's file name starts (its last '.'), or the
+// path's length when the name has none: "a/b.c" -> 3, "a.d/b" -> 5.
+size_t ExtensionStart(const std::string& path);
 // The directory part of a path: "a/b/c.set" -> "a/b", "c.set" -> ".",
 // "/c.set" -> "/".
 std::string DirectoryOf(const std::string& path);

@@ -21,6 +21,11 @@ TEST(FileIoTest, PathPartsFollowTheLastSlash) {
     EXPECT_EQ(FileNameOf("a/b/c.set"), "c.set");
     EXPECT_EQ(FileNameOf("c.set"), "c.set");
     EXPECT_EQ(FileNameOf("a/"), "");
+    EXPECT_EQ(ExtensionStart("a/b.c"), 3u);
+    EXPECT_EQ(ExtensionStart("a.d/b"), 5u) << "a dot of a directory is no extension";
+    EXPECT_EQ(ExtensionStart("mix.tar.gz"), 7u);
+    EXPECT_EQ(ExtensionStart(".hidden"), 0u);
+    EXPECT_EQ(ExtensionStart(""), 0u);
 }
 
 TEST(FileIoTest, RegularFileSizeOnlyForRegularFiles) {
