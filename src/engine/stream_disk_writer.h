@@ -7,11 +7,11 @@
 
 #include "engine/data_stream.h"
 #include "engine/thread.h"
-#include "platform/wave_format.h"
 #include "engine/wave_writer.h"
 #include "platform/event.h"
 #include "platform/message_queue.h"
 #include "platform/result.h"
+#include "platform/wave_format.h"
 
 namespace vantor {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/wave_format.h"
 #include "platform/riff_file.h"
+#include "platform/wave_format.h"
 
 namespace vantor {
 
