@@ -8,7 +8,7 @@
 namespace vantor {
 namespace {
 
-TEST(ThreadSchedulingTest, NormalSchedulingIsAlwaysGrantedAndRealTimeIsBestEffort) {
+TEST(ThreadSchedulingTest, ThreadedNormalSchedulingIsAlwaysGrantedAndRealTimeIsBestEffort) {
     EXPECT_TRUE(SetCurrentThreadScheduling(ThreadScheduling::Normal));
     std::atomic<bool> stop{false};
     std::thread worker([&stop] {
