@@ -16,9 +16,9 @@
 #include "analysis/tempo_detection.h"
 #include "engine/summary_builder.h"
 #include "engine/wave_file.h"
-#include "engine/wave_format.h"
 #include "engine/wave_summary_file.h"
 #include "engine/wave_writer.h"
+#include "platform/wave_format.h"
 
 namespace {
 

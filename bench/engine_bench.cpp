@@ -13,8 +13,8 @@
 
 #include "engine/mp3_conversion.h"
 #include "engine/resampled_wave_file.h"
-#include "engine/wave_format.h"
 #include "engine/wave_writer.h"
+#include "platform/wave_format.h"
 
 namespace {
 

@@ -1,7 +1,5 @@
 #include "config/configuration.h"
 
-#include <unistd.h>
-
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -76,11 +74,7 @@ void WriteRawText(CMemoryOStream& out, const FixedText<N>& text) {
     out.Write(buffer, N);
 }
 
-std::string WorkingDirectory() {
-    std::vector<char> buffer(4096);
-    if (::getcwd(buffer.data(), buffer.size()) == nullptr) return "./";
-    return buffer.data();
-}
+std::string WorkingDirectory() { return CurrentDirectory().value_or("./"); }
 
 }  // namespace
 

@@ -11,7 +11,7 @@
 
 #include "database/category_file.h"
 #include "database/key_entry.h"
-#include "database/store_file_system.h"
+#include "platform/store_file_system.h"
 #include "model/array.h"
 #include "model/ref_ptr.h"
 

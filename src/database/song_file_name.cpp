@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/file_io.h"
+
 namespace vantor {
 
 namespace {
@@ -17,9 +19,8 @@ std::string Trim(const std::string& text) {
 }  // namespace
 
 SongFileName SplitSongFileName(const std::string& path) {
-    std::string name = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
-    size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos) name.resize(dot);
+    std::string name = FileNameOf(path);
+    name.resize(ExtensionStart(name));
 
     std::vector<std::string> fields;
     size_t start = 0;

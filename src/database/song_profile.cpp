@@ -125,10 +125,7 @@ CSongProfile* CSongProfile::Clone() const {
 }
 
 std::string ReplaceExtension(const std::string& path, const std::string& extension) {
-    size_t slash = path.find_last_of('/');
-    size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + extension;
-    return path.substr(0, dot) + extension;
+    return path.substr(0, ExtensionStart(path)) + extension;
 }
 
 }  // namespace vantor

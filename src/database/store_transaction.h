@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "database/store_file_system.h"
+#include "platform/store_file_system.h"
 
 namespace vantor {
 

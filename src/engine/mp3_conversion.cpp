@@ -1,14 +1,12 @@
 #include "engine/mp3_conversion.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <vector>
 
 #include "engine/mp3_file.h"
 #include "engine/mp3_stream_decoder.h"
 #include "engine/wave_writer.h"
+#include "platform/file_io.h"
 
 namespace vantor {
 
@@ -16,29 +14,13 @@ namespace {
 
 constexpr uint32_t kPassBytes = 65536;
 
-// A name beside the destination, so that the final rename stays on one file
-// system and is atomic.
-std::string TemporaryBeside(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string tmpl = dir + "/." + base + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) return {};
-    ::fchmod(fd, 0644);  // mkstemp makes it private; the result is an ordinary file
-    ::close(fd);
-    return name.data();
-}
-
 }  // namespace
 
 bool ConvertMp3ToWave(const std::string& mp3Path, const std::string& wavePath, const ConversionProgress& progress) {
     CMP3File mp3(mp3Path);
     Mp3StreamDecoder decoder;
     if (!mp3.IsValid() || !decoder.Open(mp3)) return false;
-    std::string temporary = TemporaryBeside(wavePath);
+    std::string temporary = CreateTemporaryFileBeside(wavePath);
     if (temporary.empty()) return false;
 
     WaveWriter writer;

@@ -1,10 +1,10 @@
 #include "engine/mp3_file.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <memory>
 #include <vector>
+
+#include "platform/file_io.h"
 
 namespace vantor {
 
@@ -58,9 +58,9 @@ CMP3File::CMP3File(const std::string& fileName) : m_fileName(fileName) {
     m_format.avgBytesPerSec = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
     if (!file) return;
-    struct stat st {};
-    if (::fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > UINT32_MAX) return;
-    m_fileSize = static_cast<uint32_t>(st.st_size);
+    auto size = RegularFileSize(file.get());
+    if (!size || *size > UINT32_MAX) return;
+    m_fileSize = static_cast<uint32_t>(*size);
 
     if (m_fileSize >= kTagBytes && std::fseek(file.get(), -static_cast<long>(kTagBytes), SEEK_END) == 0 &&
         std::fread(m_tag.data(), 1, kTagBytes, file.get()) == kTagBytes) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/wave_format.h"
+#include "platform/wave_format.h"
 
 namespace vantor {
 

@@ -1,11 +1,8 @@
 #include "engine/mp3_stream_decoder.h"
 
-#include <fcntl.h>
 #include <mpg123.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -24,29 +21,14 @@ void InitialiseLibrary() {
     std::call_once(once, [] { mpg123_init(); });
 }
 
-ssize_t ReadAt(int fd, uint8_t* buffer, size_t bytes, uint64_t offset) {
-    size_t done = 0;
-    while (done < bytes) {
-        ssize_t n = ::pread(fd, buffer + done, bytes - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    return static_cast<ssize_t>(done);
-}
-
 }  // namespace
 
-Mp3StreamDecoder::~Mp3StreamDecoder() {
-    EndDecoder();
-    if (m_fd >= 0) ::close(m_fd);
-}
+Mp3StreamDecoder::~Mp3StreamDecoder() { EndDecoder(); }
 
 bool Mp3StreamDecoder::Open(const CMP3File& mp3) {
-    if (!mp3.IsValid() || m_fd >= 0) return false;
-    m_fd = ::open(mp3.GetFileName().c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) return false;
-    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (!mp3.IsValid() || m_file.IsOpen()) return false;
+    if (!m_file.Open(mp3.GetFileName(), RandomAccessFile::Access::Read)) return false;
+    m_file.AdviseSequential();
     m_bytesPerSecond = mp3.GetBytesPerSecond();
     m_firstFrameOffset = mp3.GetFirstFrameOffset();
     m_fileSize = mp3.GetFileSize();
@@ -84,14 +66,14 @@ void Mp3StreamDecoder::EndDecoder() {
 
 bool Mp3StreamDecoder::DecodeMore() {
     if (m_ended || !m_decoder) return false;
-    ssize_t got = ReadAt(m_fd, m_input.data(), m_input.size(), m_inputPosition);
-    if (got <= 0) {
+    size_t got = m_file.ReadAt(static_cast<int64_t>(m_inputPosition), m_input.data(), m_input.size());
+    if (got == 0) {
         m_ended = true;
         return false;
     }
-    m_inputPosition += static_cast<uint64_t>(got);
+    m_inputPosition += got;
     const unsigned char* input = m_input.data();
-    size_t inputBytes = static_cast<size_t>(got);
+    size_t inputBytes = got;
     for (;;) {
         size_t before = m_pcm.size();
         m_pcm.resize(before + kOutputArea);
@@ -132,11 +114,11 @@ uint32_t Mp3StreamDecoder::Read(uint8_t* out, uint32_t bytes) {
 bool Mp3StreamDecoder::IsConfirmedFrame(uint64_t offset) {
     uint8_t run[kInputPiece];
     uint64_t limit = std::min<uint64_t>(kInputPiece, m_audioEnd > offset ? m_audioEnd - offset : 0);
-    ssize_t got = ReadAt(m_fd, run, static_cast<size_t>(limit), offset);
+    size_t got = m_file.ReadAt(static_cast<int64_t>(offset), run, static_cast<size_t>(limit));
     if (got < 4) return false;
     // Every frame is taken to have the first frame's bit rate.
     const uint32_t step = CMP3File::FrameLength(m_bytesPerSecond, false);
-    for (size_t p = 0; p + 4 <= static_cast<size_t>(got);) {
+    for (size_t p = 0; p + 4 <= got;) {
         if (!CMP3File::IsValidHeader(run + p)) return false;
         p += step + ((run[p + 2] >> 1) & 1);
     }
@@ -150,8 +132,8 @@ bool Mp3StreamDecoder::FindFrameBefore(uint64_t offset, uint64_t& frame) {
         uint64_t start = end > kSyncWindow ? end - kSyncWindow : 0;
         // Four bytes past the window so that a header at its end is complete;
         // consecutive windows overlap by those bytes.
-        ssize_t got = ReadAt(m_fd, window, static_cast<size_t>(end - start + 4), start);
-        for (ssize_t i = std::min<ssize_t>(got - 4, static_cast<ssize_t>(end - start)); i >= 0; --i) {
+        auto got = static_cast<int64_t>(m_file.ReadAt(static_cast<int64_t>(start), window, static_cast<size_t>(end - start + 4)));
+        for (int64_t i = std::min<int64_t>(got - 4, static_cast<int64_t>(end - start)); i >= 0; --i) {
             if (window[i] == 0xFF && window[i + 1] >= 0xE0 && CMP3File::IsValidHeader(window + i) &&
                 IsConfirmedFrame(start + static_cast<uint64_t>(i))) {
                 frame = start + static_cast<uint64_t>(i);

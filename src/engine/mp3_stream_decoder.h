@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/mp3_file.h"
+#include "platform/random_access_file.h"
 
 struct mpg123_handle_struct;
 
@@ -55,7 +56,7 @@ private:
     bool FindFrameBefore(uint64_t offset, uint64_t& frame);
     bool IsConfirmedFrame(uint64_t offset);
 
-    int m_fd = -1;
+    RandomAccessFile m_file;
     mpg123_handle_struct* m_decoder = nullptr;
     uint32_t m_bytesPerSecond = 0;
     uint64_t m_firstFrameOffset = 0;

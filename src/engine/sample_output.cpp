@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace vantor {
 
-CSampleOutput::CSampleOutput(IUserInterface* ui, AudioDeviceOpener opener)
-    : m_ui(ui),
-      m_opener(std::move(opener)),
+CSampleOutput::CSampleOutput(AudioDeviceOpener opener)
+    : m_opener(std::move(opener)),
       m_hub(std::make_shared<EventHub>()),
       m_notify(Event::Reset::Auto, m_hub),
       m_stop(Event::Reset::Auto, m_hub) {}
@@ -26,53 +23,43 @@ void CSampleOutput::Release() {
     m_sample.reset();
 }
 
-bool CSampleOutput::Load(const std::string& fileName, const DeviceId* device, int32_t cooperativeLevel,
-                         uint32_t bufferFlags) {
-    if (IsRunning()) return false;
+Status CSampleOutput::Load(const std::string& fileName, const DeviceId* device, int32_t cooperativeLevel,
+                           uint32_t bufferFlags) {
+    const Refusal silent{"", "", MessageIcon::None};
+    if (IsRunning()) return silent;
     Release();
     auto sample = std::make_unique<CWaveFile>(fileName, 100);
     const WaveFormat* wave = sample->GetFormat();
-    if (!wave || !m_opener) return false;
+    if (!wave || !m_opener) return silent;
     // Nothing may sound before the first trigger.
     sample->Seek(sample->GetLength());
-    AudioFormat format;
-    format.formatTag = wave->formatTag;
-    format.channels = wave->channels;
-    format.samplesPerSec = wave->samplesPerSec;
-    format.blockAlign = wave->blockAlign;
-    format.bitsPerSample = wave->bitsPerSample;
+    WaveFormat format = *wave;
+    format.extra.clear();  // a buffer plays samples, not a file's extra bytes
     // Files often state this wrongly; it follows from the others.
     format.avgBytesPerSec = wave->samplesPerSec * wave->blockAlign;
 
     m_device = m_opener(device);
-    if (!m_device) return false;
+    if (!m_device) return silent;
     AudioResult result = m_device->SetCooperativeLevel(cooperativeLevel);
     if (result != AudioResult::Ok) {
-        if (m_ui) {
-            char text[16];
-            std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(result));
-            m_ui->MessageBox(text, "A", MessageButtons::Ok, MessageIcon::None);
-        }
         Release();
-        return false;
+        return Refusal{std::to_string(static_cast<uint32_t>(result)), "A", MessageIcon::None};
     }
     if (m_device->SetPrimaryFormat(format) == AudioResult::Ok)
         m_buffer = m_device->CreateBuffer(kBufferBytes, format, bufferFlags | kBufferStreamingFlags);
     if (!m_buffer) {
         Release();
-        return false;
+        return silent;
     }
     m_format = format;
     m_sample = std::move(sample);
-    return true;
+    return Status::Success();
 }
 
 bool CSampleOutput::Arm() {
     if (!m_buffer || IsRunning()) return false;
     ClearAudioBuffer(*m_buffer);
-    std::vector<uint32_t> offsets;
-    for (uint32_t i = 0; i < kNotificationCount; ++i) offsets.push_back(i * (kBufferBytes / kNotificationCount));
-    if (m_buffer->SetNotificationPositions(offsets, &m_notify) != AudioResult::Ok) return false;
+    if (SetEvenNotificationPositions(*m_buffer, kNotificationCount, &m_notify) != AudioResult::Ok) return false;
     {
         std::lock_guard lock(m_positionLock);
         m_writeOffset = 0;
@@ -165,7 +152,7 @@ uint32_t CSampleOutput::ReadScaledLocked(uint8_t* part, uint32_t bytes) {
         for (uint32_t i = 0; i < delivered; ++i)
             part[i] = static_cast<uint8_t>(128 + std::clamp(((part[i] - 128) * volume) >> 13, -128, 127));
     }
-    std::memset(part + delivered, m_format.bitsPerSample == 8 ? 0x80 : 0, bytes - delivered);
+    std::memset(part + delivered, m_format.SilenceByte(), bytes - delivered);
     return delivered;
 }
 

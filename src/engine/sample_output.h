@@ -10,7 +10,7 @@
 #include "engine/wave_file.h"
 #include "platform/audio_device.h"
 #include "platform/event.h"
-#include "platform/user_interface.h"
+#include "platform/result.h"
 
 namespace vantor {
 
@@ -27,13 +27,14 @@ public:
     static constexpr float kMaxVolume = 3.9997559f;
     static constexpr size_t kNameCapacity = 255;
 
-    // The user interface shows why a device refused; it may be null.
-    explicit CSampleOutput(IUserInterface* ui = nullptr, AudioDeviceOpener opener = OpenAudioDevice);
+    explicit CSampleOutput(AudioDeviceOpener opener = OpenAudioDevice);
     ~CSampleOutput() override;
 
-    // False while armed, or when the file, the device or the buffer cannot
-    // be had; nothing is loaded then.
-    bool Load(const std::string& fileName, const DeviceId* device, int32_t cooperativeLevel, uint32_t bufferFlags);
+    // Fails while armed, or when the file, the device or the buffer cannot be
+    // had; nothing is loaded then. A device refusing the cooperative level
+    // gives its result code in decimal under the caption "A" without an icon;
+    // the other failures are silent refusals (no text).
+    Status Load(const std::string& fileName, const DeviceId* device, int32_t cooperativeLevel, uint32_t bufferFlags);
     // Starts the thread on a silent buffer; false when nothing is loaded or
     // already armed.
     bool Arm();
@@ -64,7 +65,6 @@ private:
     uint32_t ReadScaledLocked(uint8_t* part, uint32_t bytes);
     void Release();
 
-    IUserInterface* m_ui;
     AudioDeviceOpener m_opener;
 
     std::shared_ptr<EventHub> m_hub;
@@ -73,7 +73,7 @@ private:
 
     std::unique_ptr<IAudioDevice> m_device;
     std::unique_ptr<IAudioBuffer> m_buffer;
-    AudioFormat m_format;
+    WaveFormat m_format;
     std::unique_ptr<CWaveFile> m_sample;
 
     std::mutex m_bufferLock;    // the buffer and the sample's read position

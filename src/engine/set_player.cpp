@@ -9,7 +9,7 @@ bool CSetPlayer::Open(CEffectManagerImpl* effects, CMusicDatabase* database, CMu
     Close();
     if (!set || !CheckRenderFormat(*set)) return false;
     m_set = RefPtr<CMusicSet>(set);
-    AudioFormat format;
+    WaveFormat format;
     format.formatTag = 1;
     format.channels = static_cast<uint16_t>(set->GetChannels());
     format.samplesPerSec = static_cast<uint32_t>(set->GetSampleRate());

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <utility>
-#include <vector>
 
 namespace vantor {
 
@@ -25,7 +24,7 @@ void CStreamAudioOutput::Release() {
     m_device.reset();
 }
 
-bool CStreamAudioOutput::Open(const DeviceId* device, const AudioFormat& format, int32_t cooperativeLevel,
+bool CStreamAudioOutput::Open(const DeviceId* device, const WaveFormat& format, int32_t cooperativeLevel,
                               uint32_t bufferFlags) {
     if (IsRunning()) return false;
     Release();
@@ -48,9 +47,7 @@ bool CStreamAudioOutput::Open(const DeviceId* device, const AudioFormat& format,
 bool CStreamAudioOutput::Play() {
     if (!m_buffer || !m_source || IsRunning()) return false;
     ClearAudioBuffer(*m_buffer);
-    std::vector<uint32_t> offsets;
-    for (uint32_t i = 0; i < m_notificationCount; ++i) offsets.push_back(i * (m_bufferBytes / m_notificationCount));
-    if (m_buffer->SetNotificationPositions(offsets, &m_notify) != AudioResult::Ok) return false;
+    if (SetEvenNotificationPositions(*m_buffer, m_notificationCount, &m_notify) != AudioResult::Ok) return false;
     {
         std::lock_guard lock(m_positionLock);
         m_source->SetPosition(m_writePosition, true);

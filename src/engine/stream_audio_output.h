@@ -33,7 +33,7 @@ public:
 
     // False while the thread runs, or when the device, its format or the
     // buffer cannot be had; nothing plays then.
-    bool Open(const DeviceId* device, const AudioFormat& format, int32_t cooperativeLevel, uint32_t bufferFlags);
+    bool Open(const DeviceId* device, const WaveFormat& format, int32_t cooperativeLevel, uint32_t bufferFlags);
     // Starts the thread from the write position; false when not opened or
     // already playing.
     bool Play();
@@ -88,7 +88,7 @@ private:
 
     std::unique_ptr<IAudioDevice> m_device;
     std::unique_ptr<IAudioBuffer> m_buffer;
-    AudioFormat m_format;
+    WaveFormat m_format;
 
     std::mutex m_bufferLock;                 // cursor reads and buffer writes
     mutable std::mutex m_positionLock;  // positions, loop state, silence; taken after the buffer lock

@@ -1,9 +1,10 @@
 #include "engine/stream_disk_writer.h"
 
-#include <sys/statvfs.h>
-
 #include <algorithm>
+#include <cstdio>
 #include <vector>
+
+#include "platform/file_io.h"
 
 namespace vantor {
 
@@ -75,27 +76,18 @@ bool CStreamDiskWriter::Finish() {
     return m_writer.Finish(m_endFrame - m_startFrame);
 }
 
-bool CheckDiskSpace(const std::string& path, uint64_t neededBytes, IUserInterface* ui, const char* caption) {
-    std::string directory = path;
-    auto slash = directory.find_last_of('/');
-    directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : directory.substr(0, slash));
-    struct statvfs info {};
-    if (::statvfs(directory.c_str(), &info) != 0) return false;
-    uint64_t freeBytes = static_cast<uint64_t>(info.f_bfree) * info.f_frsize;
-    if (freeBytes > neededBytes) return true;
-    if (ui && caption) {
-        char text[128];
-        std::snprintf(text, sizeof text, "Insufficient disk space. At least %llu bytes need to be free.",
-                      static_cast<unsigned long long>(neededBytes));
-        ui->MessageBox(text, caption, MessageButtons::Ok, MessageIcon::Error);
-    }
-    return false;
+Status CheckDiskSpace(const std::string& path, uint64_t neededBytes, const std::string& caption) {
+    auto freeBytes = FreeDiskBytes(DirectoryOf(path));
+    if (!freeBytes) return Refusal{"", caption, MessageIcon::Error};
+    if (*freeBytes > neededBytes) return Status::Success();
+    char text[128];
+    std::snprintf(text, sizeof text, "Insufficient disk space. At least %llu bytes need to be free.",
+                  static_cast<unsigned long long>(neededBytes));
+    return Refusal{text, caption, MessageIcon::Error};
 }
 
 std::string BatchFileName(const std::string& chosen, uint32_t section) {
-    auto slash = chosen.find_last_of('/');
-    auto dot = chosen.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = chosen.size();
+    const size_t dot = ExtensionStart(chosen);
     return chosen.substr(0, dot) + std::to_string(section) + chosen.substr(dot);
 }
 

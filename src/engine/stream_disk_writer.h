@@ -7,11 +7,11 @@
 
 #include "engine/data_stream.h"
 #include "engine/thread.h"
-#include "engine/wave_format.h"
 #include "engine/wave_writer.h"
 #include "platform/event.h"
 #include "platform/message_queue.h"
-#include "platform/user_interface.h"
+#include "platform/result.h"
+#include "platform/wave_format.h"
 
 namespace vantor {
 
@@ -57,11 +57,11 @@ private:
     std::mutex m_lock;
 };
 
-// True when the volume holding path has more than neededBytes free (total
-// free bytes, not the caller's quota). When it has not and a caption is
-// given, the user is told "Insufficient disk space. At least %u bytes need to
-// be free."; a failed query fails silently.
-bool CheckDiskSpace(const std::string& path, uint64_t neededBytes, IUserInterface* ui, const char* caption);
+// Succeeds when the volume holding path has more than neededBytes free (total
+// free bytes, not the caller's quota). Otherwise the refusal is "Insufficient
+// disk space. At least %u bytes need to be free." under the caption, as an
+// error; a failed query refuses without a text, as the check fails silently.
+Status CheckDiskSpace(const std::string& path, uint64_t neededBytes, const std::string& caption);
 
 // The file name of section b of a batch: "mix.wav" -> "mix2.wav" for b = 2.
 std::string BatchFileName(const std::string& chosen, uint32_t section);

@@ -1,11 +1,19 @@
 #include "engine/thread.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <chrono>
 
+#include "platform/thread_scheduling.h"
+
 namespace vantor {
+
+namespace {
+
+ThreadScheduling SchedulingFor(int32_t priority) {
+    if (priority >= kPriorityTimeCritical) return ThreadScheduling::RealTimeHighest;
+    return priority >= kPriorityHighest ? ThreadScheduling::RealTime : ThreadScheduling::Normal;
+}
+
+}  // namespace
 
 CThread::~CThread() {
     // Subclasses join in their own destructors; this only makes sure no
@@ -52,23 +60,13 @@ bool CThread::Join(int seconds) {
 void CThread::SetThreadPriority(int32_t priority) {
     m_priority.store(priority, std::memory_order_release);
     std::lock_guard lock(m_threadMutex);
-    if (IsRunning() && m_thread.joinable()) {
-        sched_param param{};
-        int policy = SCHED_OTHER;
-        if (priority >= kPriorityHighest) {
-            policy = SCHED_FIFO;
-            param.sched_priority = priority >= kPriorityTimeCritical ? sched_get_priority_max(SCHED_FIFO) : 1;
-        }
-        pthread_setschedparam(m_thread.native_handle(), policy, &param);  // best effort
-    }
+    if (IsRunning()) SetThreadScheduling(m_thread, SchedulingFor(priority));  // best effort
 }
 
 void CThread::ApplyPriority() {
     int32_t priority = m_priority.load(std::memory_order_acquire);
     if (priority < kPriorityHighest) return;
-    sched_param param{};
-    param.sched_priority = priority >= kPriorityTimeCritical ? sched_get_priority_max(SCHED_FIFO) : 1;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);  // refused without the right: stays normal
+    SetCurrentThreadScheduling(SchedulingFor(priority));  // refused without the right: stays normal
 }
 
 }  // namespace vantor

@@ -7,6 +7,7 @@
 
 #include "engine/mp3_file.h"
 #include "engine/mp3_stream_decoder.h"
+#include "platform/little_endian.h"
 
 namespace vantor {
 
@@ -15,12 +16,6 @@ namespace {
 constexpr uint32_t kFourCCWave = MakeFourCC('W', 'A', 'V', 'E');
 constexpr uint32_t kFourCCFmt = MakeFourCC('f', 'm', 't', ' ');
 constexpr uint32_t kFourCCData = MakeFourCC('d', 'a', 't', 'a');
-
-uint16_t Little16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Little32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
 
 }  // namespace
 
@@ -73,12 +68,12 @@ bool CWaveFile::OpenWave() {
         return false;
     }
     auto format = std::make_unique<WaveFormat>();
-    format->formatTag = Little16(head);
-    format->channels = Little16(head + 2);
-    format->samplesPerSec = Little32(head + 4);
-    format->avgBytesPerSec = Little32(head + 8);
-    format->blockAlign = Little16(head + 12);
-    format->bitsPerSample = Little16(head + 14);
+    format->formatTag = LoadLE16(head);
+    format->channels = LoadLE16(head + 2);
+    format->samplesPerSec = LoadLE32(head + 4);
+    format->avgBytesPerSec = LoadLE32(head + 8);
+    format->blockAlign = LoadLE16(head + 12);
+    format->bitsPerSample = LoadLE16(head + 14);
     uint16_t extraSize = 0;
     // A 16-byte chunk has no room for an extra size, whatever its tag says;
     // reading on would take bytes of the next chunk.
@@ -88,7 +83,7 @@ bool CWaveFile::OpenWave() {
             m_openResult = kRiffCannotRead;
             return false;
         }
-        extraSize = Little16(extra);
+        extraSize = LoadLE16(extra);
     }
     if (extraSize > 0) {
         if (18u + extraSize > fmt.size) {

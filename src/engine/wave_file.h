@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/wave_format.h"
 #include "platform/riff_file.h"
+#include "platform/wave_format.h"
 
 namespace vantor {
 

@@ -1,45 +1,26 @@
 #include "engine/wave_summary_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "model/value_io.h"
 
 namespace vantor {
 
-namespace {
-
-bool ReadAt(int fd, uint8_t* buffer, size_t size, int64_t offset) {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::pread(fd, buffer + done, size - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
-
 CWaveSummaryFile::CWaveSummaryFile(const std::string& path, bool flag) : m_flag(flag) {
-    m_fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    m_writable = m_fd >= 0;
-    if (m_fd < 0) m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) return;
+    m_writable = m_file.Open(path, RandomAccessFile::Access::ReadWrite);
+    if (!m_writable && !m_file.Open(path, RandomAccessFile::Access::Read)) return;
     m_valid = ReadLayout();
 }
 
-CWaveSummaryFile::~CWaveSummaryFile() {
-    if (m_fd >= 0) ::close(m_fd);
+CWaveSummaryFile::~CWaveSummaryFile() = default;
+
+bool CWaveSummaryFile::ReadExact(int64_t offset, uint8_t* buffer, size_t size) const {
+    return m_file.ReadAt(offset, buffer, size) == size;
 }
 
 bool CWaveSummaryFile::ReadLayout() {
-    struct stat info {};
-    if (::fstat(m_fd, &info) != 0) return false;
-    m_fileSize = info.st_size;
+    m_fileSize = m_file.Size();
+    if (m_fileSize < 0) return false;
     uint8_t bytes[kHeaderBytes];
-    if (!ReadAt(m_fd, bytes, sizeof bytes, 0)) return false;
+    if (!ReadExact(0, bytes, sizeof bytes)) return false;
     for (int i = 0; i < kHeaderWords; ++i) m_header[static_cast<size_t>(i)] = static_cast<int32_t>(LoadLE32(bytes + 4 * i));
     if (m_header[kWordMarker] != kMarker) return false;
     const int32_t top = m_header[kWordTopLevel];
@@ -48,7 +29,7 @@ bool CWaveSummaryFile::ReadLayout() {
 
     // The sizes of all levels but the coarsest fix where each level starts.
     std::vector<uint8_t> sizes(4 * static_cast<size_t>(top));
-    if (top > 0 && !ReadAt(m_fd, sizes.data(), sizes.size(), kHeaderBytes)) return false;
+    if (top > 0 && !ReadExact(kHeaderBytes, sizes.data(), sizes.size())) return false;
     m_levelStart.assign(static_cast<size_t>(top) + 1, 0);
     m_levelStart[0] = kHeaderBytes + 4 * (int64_t{top} + 1);
     for (int32_t k = 0; k < top; ++k)
@@ -64,7 +45,7 @@ bool CWaveSummaryFile::ReadRecord(int64_t frame, SummaryRecord& result) {
     if (m_selected < m_header[kWordTopLevel] && offset >= m_levelStart[static_cast<size_t>(m_selected) + 1]) return false;
     if (offset + recordBytes > m_fileSize) return false;
     uint8_t bytes[4 * kMaxChannels];
-    if (!ReadAt(m_fd, bytes, static_cast<size_t>(recordBytes), offset)) return false;
+    if (!ReadExact(offset, bytes, static_cast<size_t>(recordBytes))) return false;
     result.count = channels;
     result.minima.resize(static_cast<size_t>(channels));
     result.maxima.resize(static_cast<size_t>(channels));
@@ -101,13 +82,7 @@ bool CWaveSummaryFile::SetReferenceLevel(int32_t level) {
     m_header[kWordReferenceLevel] = level;
     uint8_t bytes[kHeaderBytes];
     for (int i = 0; i < kHeaderWords; ++i) StoreLE32(bytes + 4 * i, static_cast<uint32_t>(m_header[static_cast<size_t>(i)]));
-    size_t done = 0;
-    while (done < sizeof bytes) {
-        ssize_t n = ::pwrite(m_fd, bytes + done, sizeof bytes - done, static_cast<off_t>(done));
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    return m_file.WriteAt(0, bytes, sizeof bytes);
 }
 
 }  // namespace vantor

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "database/song_summary.h"
+#include "platform/random_access_file.h"
 
 namespace vantor {
 
@@ -85,9 +86,11 @@ public:
 
 private:
     bool ReadLayout();
+    // True when all size bytes were read.
+    bool ReadExact(int64_t offset, uint8_t* buffer, size_t size) const;
 
     std::array<int32_t, kHeaderWords> m_header{};
-    int m_fd = -1;
+    RandomAccessFile m_file;
     bool m_writable = false;
     bool m_valid = false;
     bool m_flag;

@@ -2,20 +2,13 @@
 
 #include <cstdio>
 
+#include "platform/little_endian.h"
+
 namespace vantor {
 
 namespace {
 
 constexpr size_t kWriteBufferBytes = 102400;
-
-void Store16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-void Store32(uint8_t* p, uint32_t v) {
-    Store16(p, static_cast<uint16_t>(v));
-    Store16(p + 2, static_cast<uint16_t>(v >> 16));
-}
 
 }  // namespace
 
@@ -31,13 +24,13 @@ bool WaveWriter::Open(const std::string& path, const WaveFormat& format) {
     RiffChunk fmt;
     fmt.id = MakeFourCC('f', 'm', 't', ' ');
     uint8_t head[18];
-    Store16(head, format.formatTag);
-    Store16(head + 2, format.channels);
-    Store32(head + 4, format.samplesPerSec);
-    Store32(head + 8, format.avgBytesPerSec);
-    Store16(head + 12, format.blockAlign);
-    Store16(head + 14, format.bitsPerSample);
-    Store16(head + 16, static_cast<uint16_t>(format.extra.size()));
+    StoreLE16(head, format.formatTag);
+    StoreLE16(head + 2, format.channels);
+    StoreLE32(head + 4, format.samplesPerSec);
+    StoreLE32(head + 8, format.avgBytesPerSec);
+    StoreLE16(head + 12, format.blockAlign);
+    StoreLE16(head + 14, format.bitsPerSample);
+    StoreLE16(head + 16, static_cast<uint16_t>(format.extra.size()));
     bool pcm = format.formatTag == WaveFormat::kTagPcm;
     if (m_file.CreateChunk(fmt) != kRiffOk || !m_file.Write(head, pcm ? 16 : 18) ||
         (!pcm && !format.extra.empty() && !m_file.Write(format.extra.data(), format.extra.size())) ||
@@ -73,7 +66,7 @@ bool WaveWriter::Finish(uint32_t frames) {
     if (!m_file.IsOpen()) return false;
     bool ok = m_ok && m_file.Ascend(m_data) == kRiffOk && m_file.Ascend(m_riff) == kRiffOk;
     uint8_t value[4];
-    Store32(value, frames);
+    StoreLE32(value, frames);
     ok = ok && m_file.Seek(static_cast<int64_t>(m_factOffset), SEEK_SET) >= 0 && m_file.Write(value, 4);
     ok = m_file.Close() == kRiffOk && ok;
     m_ok = false;

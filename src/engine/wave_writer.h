@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/wave_format.h"
 #include "platform/riff_file.h"
+#include "platform/wave_format.h"
 
 namespace vantor {
 

@@ -4,6 +4,7 @@
 
 #include "model/memory_istream.h"
 #include "model/memory_ostream.h"
+#include "platform/little_endian.h"
 
 namespace vantor {
 
@@ -25,17 +26,5 @@ uint8_t ReadByte(CMemoryIStream& in);
 // terminated. A length larger than the capacity is damaged input: nothing is
 // copied, the stream is marked damaged and false is returned.
 bool ReadText(CMemoryIStream& in, char* buffer, int32_t capacity);
-
-// Little-endian helpers over raw bytes, for files that are not streams.
-inline uint32_t LoadLE32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-inline void StoreLE32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 }  // namespace vantor

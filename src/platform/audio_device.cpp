@@ -7,12 +7,6 @@
 
 namespace vantor {
 
-bool AudioFormat::IsPlayable() const {
-    return formatTag == 1 && (channels == 1 || channels == 2) && (bitsPerSample == 8 || bitsPerSample == 16) &&
-           blockAlign == channels * bitsPerSample / 8 && samplesPerSec >= 1000 && samplesPerSec <= 192000 &&
-           avgBytesPerSec == samplesPerSec * blockAlign;
-}
-
 DeviceId DeviceIdFromName(const std::string& name) {
     // Two 64-bit FNV-1a hashes with different starting values.
     auto fnv = [&name](uint64_t hash) {
@@ -57,10 +51,16 @@ AudioResult LockAudioBuffer(IAudioBuffer& buffer, uint32_t offset, uint32_t byte
     return result == AudioResult::Ok ? buffer.Lock(offset, bytes, region) : result;
 }
 
+AudioResult SetEvenNotificationPositions(IAudioBuffer& buffer, uint32_t count, Event* event) {
+    std::vector<uint32_t> offsets;
+    for (uint32_t i = 0; i < count; ++i) offsets.push_back(i * (buffer.GetSize() / count));
+    return buffer.SetNotificationPositions(offsets, event);
+}
+
 bool ClearAudioBuffer(IAudioBuffer& buffer) {
     AudioRegion region;
     if (LockAudioBuffer(buffer, 0, buffer.GetSize(), &region) != AudioResult::Ok) return false;
-    int silence = buffer.GetFormat().bitsPerSample == 8 ? 0x80 : 0;
+    const uint8_t silence = buffer.GetFormat().SilenceByte();
     std::memset(region.part1, silence, region.bytes1);
     if (region.part2) std::memset(region.part2, silence, region.bytes2);
     buffer.Unlock(region);

@@ -8,6 +8,7 @@
 
 #include "platform/device_id.h"
 #include "platform/event.h"
+#include "platform/wave_format.h"
 
 namespace vantor {
 
@@ -19,21 +20,6 @@ enum class AudioResult : uint32_t {
     InvalidArgument = 2,
     BufferLost = 3,
     NotSupported = 4,
-};
-
-// The PCM format of an audio buffer (the first 16 bytes of a `fmt ` chunk).
-struct AudioFormat {
-    uint16_t formatTag = 1;
-    uint16_t channels = 2;
-    uint32_t samplesPerSec = 44100;
-    uint32_t avgBytesPerSec = 176400;
-    uint16_t blockAlign = 4;
-    uint16_t bitsPerSample = 16;
-
-    // What the backends play: 8- or 16-bit PCM, one or two channels, with
-    // consistent derived fields. Every buffer size the engine uses is then a
-    // whole number of frames and every 4-byte step a whole number of frames.
-    bool IsPlayable() const;
 };
 
 // Buffer creation flags, numbered as the engine's callers pass them.
@@ -52,12 +38,6 @@ constexpr int32_t kCooperativePriority = 2;
 // Largest buffer a device creates; the engine uses at most one second.
 constexpr uint32_t kMaxAudioBufferBytes = 16u << 20;
 
-// A buffer both backends can make: a playable format and a size of whole
-// frames within the limit.
-inline bool IsUsableBufferRequest(uint32_t bytes, const AudioFormat& format) {
-    return format.IsPlayable() && bytes >= 4 && bytes <= kMaxAudioBufferBytes && bytes % format.blockAlign == 0;
-}
-
 // A locked region of a looping buffer: it wraps past the end into a second
 // part at the start of the buffer when needed.
 struct AudioRegion {
@@ -75,7 +55,7 @@ public:
     virtual ~IAudioBuffer() = default;
 
     virtual uint32_t GetSize() const = 0;
-    virtual const AudioFormat& GetFormat() const = 0;
+    virtual const WaveFormat& GetFormat() const = 0;
 
     virtual AudioResult PlayLooping() = 0;
     virtual AudioResult Stop() = 0;
@@ -106,9 +86,9 @@ public:
     // cooperative levels arbitrate, so every level is accepted; the result is
     // a number so that a refusal can be shown.
     virtual AudioResult SetCooperativeLevel(int32_t level) = 0;
-    virtual AudioResult SetPrimaryFormat(const AudioFormat& format) = 0;
+    virtual AudioResult SetPrimaryFormat(const WaveFormat& format) = 0;
     // Null when the size or format is unusable or the device refuses.
-    virtual std::unique_ptr<IAudioBuffer> CreateBuffer(uint32_t bytes, const AudioFormat& format,
+    virtual std::unique_ptr<IAudioBuffer> CreateBuffer(uint32_t bytes, const WaveFormat& format,
                                                        uint32_t flags) = 0;
 };
 
@@ -142,5 +122,9 @@ AudioResult LockAudioBuffer(IAudioBuffer& buffer, uint32_t offset, uint32_t byte
 
 // Writes silence over a whole buffer.
 bool ClearAudioBuffer(IAudioBuffer& buffer);
+
+// Notifications at count evenly spaced offsets from 0, as the outputs refill
+// their buffers in equal parts.
+AudioResult SetEvenNotificationPositions(IAudioBuffer& buffer, uint32_t count, Event* event);
 
 }  // namespace vantor

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/file_io.h"
+
 namespace vantor {
 
 namespace {
@@ -103,9 +105,7 @@ std::optional<std::string> ConsoleUserInterface::ChooseSaveFile(const FileChoice
     std::string path = *line;
     // A name typed without an extension takes the dialog's default one.
     const std::string& ext = choice.defaultExtension;
-    auto slash = path.find_last_of('/');
-    auto dot = path.find_last_of('.');
-    if (!ext.empty() && (dot == std::string::npos || (slash != std::string::npos && dot < slash))) path += ext;
+    if (!ext.empty() && ExtensionStart(path) == path.size()) path += ext;
     return path;
 }
 

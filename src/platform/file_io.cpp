@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,11 +26,20 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
     return true;
 }
 
-std::string DirectoryOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+// mkstemp on a name beside path; the descriptor, or -1. The name made is
+// left in name.
+int OpenTemporaryBeside(const std::string& path, std::string& name) {
+    std::string tmpl = DirectoryOf(path) + "/." + FileNameOf(path) + ".XXXXXX";
+    std::vector<char> buffer(tmpl.begin(), tmpl.end());
+    buffer.push_back('\0');
+    int fd = ::mkstemp(buffer.data());
+    name = fd >= 0 ? buffer.data() : std::string();
+    return fd;
+}
+
+std::optional<uint64_t> RegularSizeOf(int statResult, const struct stat& st) {
+    if (statResult != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<uint64_t>(st.st_size);
 }
 
 }  // namespace
@@ -38,11 +48,12 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > kMaxWholeFileBytes) {
+    auto size = RegularSizeOf(::fstat(fd, &st), st);
+    if (!size || *size > kMaxWholeFileBytes) {
         ::close(fd);
         return std::nullopt;
     }
-    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+    std::vector<uint8_t> bytes(static_cast<size_t>(*size));
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
@@ -56,10 +67,8 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
 }
 
 bool WriteFileReplacing(const std::string& path, const uint8_t* data, size_t size) {
-    std::string tmpl = DirectoryOf(path) + "/." + FileNameOf(path) + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
+    std::string name;
+    int fd = OpenTemporaryBeside(path, name);
     if (fd < 0) return false;
     // Keep the permissions an existing file had; new files get the usual 0644
     // less the umask rather than mkstemp's 0600.
@@ -74,9 +83,18 @@ bool WriteFileReplacing(const std::string& path, const uint8_t* data, size_t siz
     }
     bool ok = WriteAll(fd, data, size) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(name.data(), path.c_str()) == 0;
-    if (!ok) ::unlink(name.data());
+    if (ok) ok = ::rename(name.c_str(), path.c_str()) == 0;
+    if (!ok) ::unlink(name.c_str());
     return ok;
+}
+
+std::string CreateTemporaryFileBeside(const std::string& path) {
+    std::string name;
+    int fd = OpenTemporaryBeside(path, name);
+    if (fd < 0) return {};
+    ::fchmod(fd, 0644);  // mkstemp makes it private
+    ::close(fd);
+    return name;
 }
 
 bool FileExists(const std::string& path) {
@@ -84,9 +102,47 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+bool IsRegularFile(const std::string& path) { return RegularFileSize(path).has_value(); }
+
+std::optional<uint64_t> RegularFileSize(const std::string& path) {
+    struct stat st {};
+    return RegularSizeOf(::stat(path.c_str(), &st), st);
+}
+
+std::optional<uint64_t> RegularFileSize(std::FILE* file) {
+    struct stat st {};
+    if (!file) return std::nullopt;
+    return RegularSizeOf(::fstat(::fileno(file), &st), st);
+}
+
+std::optional<uint64_t> FreeDiskBytes(const std::string& directory) {
+    struct statvfs info {};
+    if (::statvfs(directory.c_str(), &info) != 0) return std::nullopt;
+    return static_cast<uint64_t>(info.f_bfree) * info.f_frsize;
+}
+
+std::optional<std::string> CurrentDirectory() {
+    std::vector<char> buffer(4096);
+    if (::getcwd(buffer.data(), buffer.size()) == nullptr) return std::nullopt;
+    return std::string(buffer.data());
+}
+
 std::string FileNameOf(const std::string& path) {
     auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+size_t ExtensionStart(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    auto dot = path.find_last_of('.');
+    return dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path.size() : dot;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
 }
 
 }  // namespace vantor

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/audio_device.h"
+#include "platform/looping_audio_device.h"
 
 namespace vantor {
 
@@ -13,7 +13,7 @@ class PortAudioSession;
 // A sound card output through PortAudio. Its buffers are looping memory that
 // the PortAudio callback copies out of, advancing the play cursor and
 // signalling the notifications it passes.
-class PortAudioAudioDevice : public IAudioDevice {
+class PortAudioAudioDevice : public LoopingAudioDevice {
 public:
     // The outputs of the machine's sound cards; empty when it has none, in
     // which case PortAudio is not even started (it would only probe and
@@ -25,9 +25,9 @@ public:
 
     ~PortAudioAudioDevice() override;
 
-    AudioResult SetCooperativeLevel(int32_t level) override;
-    AudioResult SetPrimaryFormat(const AudioFormat& format) override;
-    std::unique_ptr<IAudioBuffer> CreateBuffer(uint32_t bytes, const AudioFormat& format, uint32_t flags) override;
+protected:
+    std::unique_ptr<IAudioBuffer> CreateUsableBuffer(uint32_t bytes, const WaveFormat& format,
+                                                     uint32_t flags) override;
 
 private:
     PortAudioAudioDevice(std::shared_ptr<PortAudioSession> session, int deviceIndex);

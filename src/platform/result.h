@@ -11,7 +11,8 @@ namespace vantor {
 
 // Why a library refused or failed: the text the user is shown and, where the
 // program has a box for it, the caption and icon. Libraries return it; views
-// decide whether and how the user sees it.
+// decide whether and how the user sees it. An empty text marks a failure the
+// program passes over silently (a query the system could not answer).
 struct Refusal {
     std::string text;
     std::string caption;

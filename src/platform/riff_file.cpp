@@ -9,21 +9,11 @@
 #include <cstring>
 #include <new>
 
+#include "platform/little_endian.h"
+
 namespace vantor {
 
 namespace {
-
-uint32_t LoadLittle32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
-
-void StoreLittle32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 bool HasFormType(uint32_t id) { return id == kFourCCRiff || id == kFourCCList; }
 
@@ -182,13 +172,13 @@ RiffResult RiffFile::Descend(RiffChunk& chunk, const RiffChunk* parent, Find fin
         uint8_t header[8];
         if (!ReadExact(header, sizeof header)) return kRiffChunkNotFound;
         RiffChunk found;
-        found.id = LoadLittle32(header);
-        found.size = LoadLittle32(header + 4);
+        found.id = LoadLE32(header);
+        found.size = LoadLE32(header + 4);
         found.dataOffset = static_cast<uint64_t>(start) + 8;
         if (HasFormType(found.id)) {
             uint8_t form[4];
             if (!ReadExact(form, sizeof form)) return kRiffChunkNotFound;
-            found.formType = LoadLittle32(form);
+            found.formType = LoadLE32(form);
         }
         bool match = find == Find::Next || (find == Find::Chunk && found.id == chunk.id) ||
                      (find == Find::Riff && found.id == kFourCCRiff && found.formType == chunk.formType);
@@ -213,7 +203,7 @@ RiffResult RiffFile::Ascend(RiffChunk& chunk) {
             if (!Write(&pad, 1)) return kRiffCannotWrite;
         }
         uint8_t size[4];
-        StoreLittle32(size, chunk.size);
+        StoreLE32(size, chunk.size);
         if (Seek(static_cast<int64_t>(chunk.dataOffset) - 4, SEEK_SET) < 0 || !Write(size, 4)) return kRiffCannotWrite;
         chunk.created = false;
     }
@@ -224,9 +214,9 @@ RiffResult RiffFile::Ascend(RiffChunk& chunk) {
 RiffResult RiffFile::CreateChunk(RiffChunk& chunk) {
     if (m_fd < 0 || m_mode == Mode::Read) return kRiffCannotWrite;
     uint8_t header[12];
-    StoreLittle32(header, chunk.id);
-    StoreLittle32(header + 4, chunk.size);
-    StoreLittle32(header + 8, chunk.formType);
+    StoreLE32(header, chunk.id);
+    StoreLE32(header + 4, chunk.size);
+    StoreLE32(header + 8, chunk.formType);
     size_t bytes = HasFormType(chunk.id) ? 12 : 8;
     chunk.dataOffset = static_cast<uint64_t>(m_position) + 8;
     if (!Write(header, bytes)) return kRiffCannotWrite;

@@ -39,8 +39,9 @@ public:
     virtual void EndProgress() = 0;
 
     // Tells the user why a library refused: its text, caption and icon in an
-    // OK box.
+    // OK box. A refusal without a text is a silent one: nothing is shown.
     void ShowRefusal(const Refusal& refusal) {
+        if (refusal.text.empty()) return;
         MessageBox(refusal.text, refusal.caption, MessageButtons::Ok, refusal.icon);
     }
 };

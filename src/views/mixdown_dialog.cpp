@@ -28,7 +28,8 @@ bool CMixdownDialog::Open(CMusicSet* set, const std::string& fileName, uint32_t 
         return false;
     }
     const uint64_t needed = static_cast<uint64_t>(set->GetBlockAlign()) * (m_end - m_start);
-    if (!CheckDiskSpace(fileName, needed, &m_ui, kCaption)) {
+    if (Status space = CheckDiskSpace(fileName, needed, kCaption); !space) {
+        m_ui.ShowRefusal(space.Error());
         m_finished = true;
         return false;
     }

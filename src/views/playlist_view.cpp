@@ -1,7 +1,5 @@
 #include "views/playlist_view.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <set>
 
@@ -40,9 +38,8 @@ std::string CPlaylistView::GetTitle() const {
 }
 
 uint32_t CPlaylistView::SongSeconds(const std::string& key) {
-    struct stat st {};
-    if (key.empty() || ::stat(key.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-    return static_cast<uint32_t>(static_cast<uint64_t>(st.st_size) / 44100 / 4);
+    auto size = key.empty() ? std::nullopt : RegularFileSize(key);
+    return size ? static_cast<uint32_t>(*size / 44100 / 4) : 0;
 }
 
 void CPlaylistView::Recount() {

@@ -9,7 +9,7 @@
 #include "analysis/onset_envelope.h"
 #include "analysis/tempo_estimator.h"
 #include "engine/wave_file.h"
-#include "engine/wave_format.h"
+#include "platform/wave_format.h"
 #include "engine/wave_writer.h"
 #include "support/rhythm_generator.h"
 

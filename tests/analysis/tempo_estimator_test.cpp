@@ -10,8 +10,8 @@
 #include "../engine/audio_fixtures.h"
 #include "analysis/onset_envelope.h"
 #include "engine/wave_file.h"
-#include "engine/wave_format.h"
 #include "engine/wave_writer.h"
+#include "platform/wave_format.h"
 #include "support/rhythm_generator.h"
 
 namespace vantor {

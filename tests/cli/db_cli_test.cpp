@@ -2,7 +2,6 @@
 // generated wave files, listing, showing, compacting, a category and a
 // playlist.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,21 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "support/cli_runner.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using Result = vantor::test::CliResult;
 
 std::string Slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -57,9 +48,7 @@ void WriteWave(const fs::path& path, uint16_t channels, uint32_t rate, uint32_t 
 class DbCommandLine : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* bin = std::getenv("VANTOR_BIN");
-        if (!bin) GTEST_SKIP() << "VANTOR_BIN is not set";
-        m_bin = bin;
+        if (!std::getenv("VANTOR_BIN")) GTEST_SKIP() << "VANTOR_BIN is not set";
         m_home = fs::temp_directory_path() / ("vantor-cli-db-" + std::to_string(::getpid()));
         fs::remove_all(m_home);
         fs::create_directories(m_home);
@@ -68,20 +57,12 @@ protected:
         if (!m_home.empty()) fs::remove_all(m_home);
     }
 
-    Result Vantor(const std::vector<std::string>& words) {
-        std::string command = Quote(m_bin) + " --home " + Quote(m_home.string()) + " --yes";
-        for (const auto& word : words) command += " " + Quote(word);
-        const fs::path out = m_home / "stdout.txt", err = m_home / "stderr.txt";
-        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
-        int status = std::system(command.c_str());
-        Result run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
-        fs::remove(out);
-        fs::remove(err);
-        return run;
+    Result Vantor(std::vector<std::string> words) {
+        words.insert(words.begin(), {"--home", m_home.string(), "--yes"});
+        return vantor::test::RunVantor(words);
     }
     std::string Path(const std::string& name) const { return (m_home / name).string(); }
 
-    std::string m_bin;
     fs::path m_home;
 };
 
@@ -94,7 +75,7 @@ TEST_F(DbCommandLine, AddListShowCompactCategoryAndPlaylist) {
 
     Result add = Vantor({"db", "add", Path("Artist One - Sunrise (Club Mix).wav"), Path("Beta-Night-Dub.wav"),
                       Path("mono.wav"), Path("slow.wav")});
-    EXPECT_EQ(add.code, 1) << add.err;
+    EXPECT_EQ(add.exitCode, 1) << add.err;
     EXPECT_NE(add.out.find("added " + Path("Beta-Night-Dub.wav") + ": Beta - Night (Dub)"), std::string::npos)
         << add.out;
     EXPECT_NE(add.err.find("Wave file is not in a supported format. All wave files must be:\n"
@@ -103,62 +84,62 @@ TEST_F(DbCommandLine, AddListShowCompactCategoryAndPlaylist) {
         << add.err;
     // Adding again skips what is there.
     Result again = Vantor({"db", "add", Path("Beta-Night-Dub.wav")});
-    EXPECT_EQ(again.code, 0);
+    EXPECT_EQ(again.exitCode, 0);
     EXPECT_NE(again.out.find("skipped"), std::string::npos);
-    EXPECT_NE(Vantor({"db", "add", Path("song.mp3")}).code, 0);
+    EXPECT_NE(Vantor({"db", "add", Path("song.mp3")}).exitCode, 0);
 
     Result list = Vantor({"db", "list", "--json"});
-    ASSERT_EQ(list.code, 0) << list.err;
+    ASSERT_EQ(list.exitCode, 0) << list.err;
     EXPECT_NE(list.out.find("\"title\":\"Night\",\"artist\":\"Beta\",\"mixer\":\"Dub\""), std::string::npos)
         << list.out;
     EXPECT_LT(list.out.find("Night"), list.out.find("Sunrise"));
     EXPECT_EQ(list.out.find("mono.wav"), std::string::npos);
 
-    ASSERT_EQ(Vantor({"db", "set", Path("Beta-Night-Dub.wav"), "tempo", "99"}).code, 0);
-    ASSERT_EQ(Vantor({"db", "set", Path("Beta-Night-Dub.wav"), "genre", "Techno"}).code, 0);
-    EXPECT_EQ(Vantor({"db", "set", Path("Beta-Night-Dub.wav"), "colour", "red"}).code, 2);
+    ASSERT_EQ(Vantor({"db", "set", Path("Beta-Night-Dub.wav"), "tempo", "99"}).exitCode, 0);
+    ASSERT_EQ(Vantor({"db", "set", Path("Beta-Night-Dub.wav"), "genre", "Techno"}).exitCode, 0);
+    EXPECT_EQ(Vantor({"db", "set", Path("Beta-Night-Dub.wav"), "colour", "red"}).exitCode, 2);
     Result show = Vantor({"db", "show", Path("Beta-Night-Dub.wav")});
-    ASSERT_EQ(show.code, 0) << show.err;
+    ASSERT_EQ(show.exitCode, 0) << show.err;
     EXPECT_NE(show.out.find("Tempo:          99.000"), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("genre Techno (0x1007)"), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("Cue points: 0"), std::string::npos);
-    EXPECT_EQ(Vantor({"db", "show", Path("nothing.wav")}).code, 1);
+    EXPECT_EQ(Vantor({"db", "show", Path("nothing.wav")}).exitCode, 1);
     // Tempo texts sort as text: 99 after 130.
     Result byTempo = Vantor({"db", "list", "--sort", "tempo"});
     EXPECT_LT(byTempo.out.find("Sunrise"), byTempo.out.find("Night")) << byTempo.out;
 
-    ASSERT_EQ(Vantor({"db", "category", "add", "Peak"}).code, 0);
-    ASSERT_EQ(Vantor({"db", "category", "add-song", "Peak", Path("Beta-Night-Dub.wav")}).code, 0);
-    EXPECT_EQ(Vantor({"db", "category", "add", "../evil"}).code, 2);
+    ASSERT_EQ(Vantor({"db", "category", "add", "Peak"}).exitCode, 0);
+    ASSERT_EQ(Vantor({"db", "category", "add-song", "Peak", Path("Beta-Night-Dub.wav")}).exitCode, 0);
+    EXPECT_EQ(Vantor({"db", "category", "add", "../evil"}).exitCode, 2);
     Result category = Vantor({"db", "list", "--category", "Peak"});
     EXPECT_NE(category.out.find("Night"), std::string::npos);
     EXPECT_EQ(category.out.find("Sunrise"), std::string::npos);
     EXPECT_EQ(Vantor({"db", "category", "list"}).out, "Peak\n");
 
     const std::string plt = Path("warmup.plt");
-    ASSERT_EQ(Vantor({"playlist", "new", plt}).code, 0);
-    ASSERT_EQ(Vantor({"playlist", "add", plt, Path("Artist One - Sunrise (Club Mix).wav")}).code, 0);
-    ASSERT_EQ(Vantor({"playlist", "add", plt, Path("Beta-Night-Dub.wav"), "--before", "1"}).code, 0);
+    ASSERT_EQ(Vantor({"playlist", "new", plt}).exitCode, 0);
+    ASSERT_EQ(Vantor({"playlist", "add", plt, Path("Artist One - Sunrise (Club Mix).wav")}).exitCode, 0);
+    ASSERT_EQ(Vantor({"playlist", "add", plt, Path("Beta-Night-Dub.wav"), "--before", "1"}).exitCode, 0);
     Result duplicate = Vantor({"playlist", "add", plt, Path("Beta-Night-Dub.wav")});
-    EXPECT_EQ(duplicate.code, 1);
+    EXPECT_EQ(duplicate.exitCode, 1);
     EXPECT_NE(duplicate.err.find("Entry already exists in the playlist."), std::string::npos) << duplicate.err;
-    ASSERT_EQ(Vantor({"playlist", "move", plt, "1", "down"}).code, 0);
-    EXPECT_EQ(Vantor({"playlist", "move", plt, "2", "down"}).code, 1);
+    ASSERT_EQ(Vantor({"playlist", "move", plt, "1", "down"}).exitCode, 0);
+    EXPECT_EQ(Vantor({"playlist", "move", plt, "2", "down"}).exitCode, 1);
     Result playlist = Vantor({"playlist", "show", plt});
-    ASSERT_EQ(playlist.code, 0) << playlist.err;
+    ASSERT_EQ(playlist.exitCode, 0) << playlist.err;
     EXPECT_LT(playlist.out.find("Sunrise"), playlist.out.find("Night")) << playlist.out;
     EXPECT_NE(playlist.out.find("Total time: 00:00:05"), std::string::npos) << playlist.out;
     EXPECT_EQ(fs::file_size(plt), 16u + 2 * 263);
 
     // Remove one song, leaving a free entry and area, then compact.
-    ASSERT_EQ(Vantor({"db", "add", Path("slow.wav")}).code, 1);
+    ASSERT_EQ(Vantor({"db", "add", Path("slow.wav")}).exitCode, 1);
     WriteWave(m_home / "Gamma - Third.wav", 2, 44100, 10);
-    ASSERT_EQ(Vantor({"db", "add", Path("Gamma - Third.wav")}).code, 0);
-    ASSERT_EQ(Vantor({"db", "remove", Path("Artist One - Sunrise (Club Mix).wav")}).code, 0);
+    ASSERT_EQ(Vantor({"db", "add", Path("Gamma - Third.wav")}).exitCode, 0);
+    ASSERT_EQ(Vantor({"db", "remove", Path("Artist One - Sunrise (Club Mix).wav")}).exitCode, 0);
     const auto keysBefore = fs::file_size(m_home / "SONGS.KYS");
     EXPECT_EQ(keysBefore, 4u + 3 * 376);
     Result compact = Vantor({"db", "compact"});
-    ASSERT_EQ(compact.code, 0) << compact.err;
+    ASSERT_EQ(compact.exitCode, 0) << compact.err;
     EXPECT_NE(compact.out.find("compacted: 2 songs"), std::string::npos);
     EXPECT_EQ(fs::file_size(m_home / "SONGS.KYS"), 4u + 2 * 376);
     EXPECT_FALSE(fs::exists(m_home / "temp.db"));
@@ -174,19 +155,19 @@ TEST_F(DbCommandLine, AddListShowCompactCategoryAndPlaylist) {
 }
 
 TEST_F(DbCommandLine, BadInputIsAUsageErrorOrAFailureNeverACrash) {
-    EXPECT_EQ(Vantor({"db"}).code, 2);
-    EXPECT_EQ(Vantor({"db", "frobnicate"}).code, 2);
-    EXPECT_EQ(Vantor({"db", "list", "--sort", "colour"}).code, 2);
-    EXPECT_EQ(Vantor({"db", "add"}).code, 2);
-    EXPECT_EQ(Vantor({"db", "add", Path("missing.wav")}).code, 1);
-    EXPECT_EQ(Vantor({"playlist", "show", Path("missing.plt")}).code, 1);
+    EXPECT_EQ(Vantor({"db"}).exitCode, 2);
+    EXPECT_EQ(Vantor({"db", "frobnicate"}).exitCode, 2);
+    EXPECT_EQ(Vantor({"db", "list", "--sort", "colour"}).exitCode, 2);
+    EXPECT_EQ(Vantor({"db", "add"}).exitCode, 2);
+    EXPECT_EQ(Vantor({"db", "add", Path("missing.wav")}).exitCode, 1);
+    EXPECT_EQ(Vantor({"playlist", "show", Path("missing.plt")}).exitCode, 1);
     std::ofstream(m_home / "junk.plt") << std::string(1000, '\xff');
-    EXPECT_EQ(Vantor({"playlist", "show", Path("junk.plt")}).code, 0);
-    EXPECT_EQ(Vantor({"playlist", "remove", Path("junk.plt"), "1"}).code, 2);
+    EXPECT_EQ(Vantor({"playlist", "show", Path("junk.plt")}).exitCode, 0);
+    EXPECT_EQ(Vantor({"playlist", "remove", Path("junk.plt"), "1"}).exitCode, 2);
     std::ofstream(m_home / "SONGS.KYS") << std::string(1000, '\x7f');
     std::ofstream(m_home / "Broken.cat") << std::string(999, '\x7f');
-    EXPECT_EQ(Vantor({"db", "list"}).code, 0);
-    EXPECT_EQ(Vantor({"db", "list", "--category", "Broken"}).code, 0);
+    EXPECT_EQ(Vantor({"db", "list"}).exitCode, 0);
+    EXPECT_EQ(Vantor({"db", "list", "--category", "Broken"}).exitCode, 0);
 }
 
 }  // namespace
@@ -198,10 +179,10 @@ namespace {
 TEST_F(DbCommandLine, UnicodeNamesRoundTripThroughTheJsonListing) {
     const std::string name = "\xc3\x85lborg - N\xc3\xa4" "chte.wav";  // "Ålborg - Nächte.wav"
     WriteWave(m_home / name, 2, 44100, 44100);
-    ASSERT_EQ(Vantor({"db", "add", Path(name)}).code, 0);
+    ASSERT_EQ(Vantor({"db", "add", Path(name)}).exitCode, 0);
 
     Result list = Vantor({"db", "list", "--json"});
-    ASSERT_EQ(list.code, 0) << list.err;
+    ASSERT_EQ(list.exitCode, 0) << list.err;
     EXPECT_NE(list.out.find("\"title\":\"N\xc3\xa4" "chte\",\"artist\":\"\xc3\x85lborg\""), std::string::npos)
         << list.out;
     const std::string keyField = "\"key\":\"";
@@ -211,25 +192,25 @@ TEST_F(DbCommandLine, UnicodeNamesRoundTripThroughTheJsonListing) {
                                                                       at - keyField.size());
     EXPECT_EQ(key, Path(name));
     Result show = Vantor({"db", "show", key});
-    ASSERT_EQ(show.code, 0) << show.err;
+    ASSERT_EQ(show.exitCode, 0) << show.err;
     EXPECT_NE(show.out.find("Artist:         \xc3\x85lborg"), std::string::npos) << show.out;
 }
 
 TEST_F(DbCommandLine, EveryCommandDescribesItsOptionsAndRefusesBadNumbers) {
     Result help = Vantor({"set", "add", "--help"});
-    ASSERT_EQ(help.code, 0);
+    ASSERT_EQ(help.exitCode, 0);
     for (const char* option : {"--track", "--at", "--from", "--to", "--ratio", "--fit-tempo"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     EXPECT_NE(help.out.find("rate ratio"), std::string::npos) << help.out;
 
     // Decimal only: 010 is ten tracks, not octal eight; hexadecimal is refused.
-    ASSERT_EQ(Vantor({"set", "new", Path("ten.set"), "--tracks", "010"}).code, 0);
+    ASSERT_EQ(Vantor({"set", "new", Path("ten.set"), "--tracks", "010"}).exitCode, 0);
     EXPECT_NE(Vantor({"set", "show", Path("ten.set")}).out.find("11 tracks"), std::string::npos);
     Result hex = Vantor({"set", "new", Path("hex.set"), "--tracks", "0x4"});
-    EXPECT_EQ(hex.code, 2);
+    EXPECT_EQ(hex.exitCode, 2);
     EXPECT_NE(hex.err.find("not a whole number"), std::string::npos) << hex.err;
-    EXPECT_EQ(Vantor({"set", "add", Path("ten.set"), "k", "--track", "1", "--at", "-3"}).code, 2);
-    EXPECT_EQ(Vantor({"db", "set", "k", "tempo"}).code, 2);
+    EXPECT_EQ(Vantor({"set", "add", Path("ten.set"), "k", "--track", "1", "--at", "-3"}).exitCode, 2);
+    EXPECT_EQ(Vantor({"db", "set", "k", "tempo"}).exitCode, 2);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "cli/cli_runner.h"
+#include "support/cli_runner.h"
 #include "engine/wave_file.h"
 #include "engine/wave_writer.h"
 #include "model/set_file.h"

@@ -5,7 +5,7 @@
 // or crash (the step is cut short and nothing after it reaches the disk).
 #include <memory>
 
-#include "database/store_file_system.h"
+#include "platform/store_file_system.h"
 
 namespace vantor::test {
 

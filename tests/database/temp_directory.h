@@ -1,28 +1,19 @@
 #pragma once
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/file_io.h"
+#include "support/temp_dir.h"
 
 namespace vantor::test {
 
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the test ends. Path() ends in '/'.
+// A scratch program directory for the stores: Path() ends in '/', as the
+// stores' base paths expect, and files are read and written by name.
 class TempDirectory {
 public:
-    TempDirectory() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantor-db-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        m_path = std::string(::mkdtemp(name.data())) + "/";
-    }
-    ~TempDirectory() { std::filesystem::remove_all(m_path); }
+    TempDirectory() : m_dir("vantor-db"), m_path(m_dir.Path() + "/") {}
     const std::string& Path() const { return m_path; }
     std::string operator/(const std::string& name) const { return m_path + name; }
 
@@ -35,6 +26,7 @@ public:
     bool Exists(const std::string& name) const { return FileExists(m_path + name); }
 
 private:
+    TempDir m_dir;
     std::string m_path;
 };
 

@@ -1,35 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 
 #include "effects/effects_fixture.h"
 #include "engine/audio_fixtures.h"
+#include "support/cli_runner.h"
 
 namespace vantor {
 namespace {
 
-std::string RunVantor(const std::string& arguments, int& code) {
-    const char* bin = std::getenv("VANTOR_BIN");
-    std::string command = std::string(bin ? bin : "vantor") + " " + arguments + " 2>/dev/null";
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return out;
-    std::array<char, 4096> chunk;
-    size_t n;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) out.append(chunk.data(), n);
-    int status = ::pclose(pipe);
-    code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
-}
+using test::RunVantor;
 
 TEST(EffectsCommandsTest, ListsEveryEffectOfTheConfiguredDirectory) {
     test::TempDir home;
     std::filesystem::copy_file(test::TonebankPath(), home / "Tonebank.so");
-    int code = -1;
-    std::string json = RunVantor("--home '" + home.Path() + "' effects list --json", code);
-    EXPECT_EQ(code, 0);
+    test::CliResult listed = RunVantor({"--home", home.Path(), "effects", "list", "--json"});
+    EXPECT_EQ(listed.exitCode, 0);
+    const std::string& json = listed.out;
     for (const char* expected :
          {"{\"name\":\"Echo\",\"parameters\":[{\"name\":\"Decay\",\"default\":0.6000000238418579,\"text\":\"0.60\","
           "\"envelopeFixed\":true},{\"name\":\"Delay\",\"default\":1,\"text\":\"1000 ms\",\"envelopeFixed\":true}]}",
@@ -38,15 +25,14 @@ TEST(EffectsCommandsTest, ListsEveryEffectOfTheConfiguredDirectory) {
           "\"name\":\"Ch. Inverter\"", "\"name\":\"Panning\"", "\"name\":\"Bass Filter\"", "\"name\":\"Flanger\""})
         EXPECT_NE(json.find(expected), std::string::npos) << expected << "\n" << json;
 
-    std::string text = RunVantor("--home '" + home.Path() + "' effects list", code);
-    EXPECT_EQ(code, 0);
-    EXPECT_NE(text.find("Cutoff Frequency   default 55         \"40 hz\""), std::string::npos) << text;
+    test::CliResult text = RunVantor({"--home", home.Path(), "effects", "list"});
+    EXPECT_EQ(text.exitCode, 0);
+    EXPECT_NE(text.out.find("Cutoff Frequency   default 55         \"40 hz\""), std::string::npos) << text.out;
 
     // An empty effects directory lists nothing; a wrong verb is a usage error.
     test::TempDir empty;
-    EXPECT_EQ(RunVantor("--home '" + empty.Path() + "' effects list --json", code), "[]\n");
-    RunVantor("effects frobnicate", code);
-    EXPECT_EQ(code, 2);
+    EXPECT_EQ(RunVantor({"--home", empty.Path(), "effects", "list", "--json"}).out, "[]\n");
+    EXPECT_EQ(RunVantor("effects frobnicate").exitCode, 2);
 }
 
 }  // namespace

@@ -13,28 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace vantor::test {
-
-// A fresh directory removed with everything in it at the end of the test.
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "vantor-engine-XXXXXX").string();
-        std::vector<char> name(tmpl.begin(), tmpl.end());
-        name.push_back('\0');
-        if (!::mkdtemp(name.data())) ADD_FAILURE() << "mkdtemp failed";
-        m_path = name.data();
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
 
 inline void Put16(std::vector<uint8_t>& b, uint32_t v) {
     b.push_back(static_cast<uint8_t>(v));

@@ -9,21 +9,14 @@
 #include "engine/audio_fixtures.h"
 #include "engine/wave_writer.h"
 #include "platform/null_audio_device.h"
-#include "platform/scripted_user_interface.h"
+#include "support/wait_until.h"
 
 namespace vantor {
 namespace {
 
 constexpr uint32_t kStep = 640;  // frames between two notifications of a pad's buffer
 
-bool WaitUntil(const std::function<bool()>& condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
-    }
-    return true;
-}
+using test::WaitUntil;
 
 std::string WriteSample(const test::TempDir& dir, const std::vector<int16_t>& samples) {
     std::string path = dir / "pad.wav";
@@ -44,7 +37,7 @@ std::vector<int16_t> Samples(const std::vector<uint8_t>& bytes) {
 // each Step waits until its thread has served the notification (it reads
 // the cursors once per fill, holding the lock that IsPlaying waits for).
 struct Pad {
-    Pad() : output(&ui, [clock = clock](const DeviceId*) { return std::make_unique<NullAudioDevice>(clock); }) {}
+    Pad() : output([clock = clock](const DeviceId*) { return std::make_unique<NullAudioDevice>(clock); }) {}
 
     void LoadAndArm(const std::string& path) {
         ASSERT_TRUE(output.Load(path, nullptr, kCooperativePriority, kBufferGlobalFocus));
@@ -72,7 +65,6 @@ struct Pad {
     std::vector<int16_t> Heard() { return Samples(buffer->TakeHeard()); }
 
     std::shared_ptr<ManualAudioClock> clock = std::make_shared<ManualAudioClock>();
-    ScriptedUserInterface ui;
     CSampleOutput output;
     NullAudioBuffer* buffer = nullptr;
 };
@@ -156,7 +148,9 @@ TEST(SampleOutput, LoadRefusesWhatCannotPlayAndTellsWhyTheDeviceRefused) {
     std::string path = WriteSample(dir, {1, 2, 3, 4});
     Pad pad;
     EXPECT_FALSE(pad.output.Arm()) << "nothing loaded";
-    EXPECT_FALSE(pad.output.Load(dir / "missing.wav", nullptr, kCooperativePriority, 0));
+    Status missing = pad.output.Load(dir / "missing.wav", nullptr, kCooperativePriority, 0);
+    ASSERT_FALSE(missing.Ok());
+    EXPECT_EQ(missing.Error().text, "") << "a missing file is no news to the user";
     EXPECT_EQ(pad.output.GetFileName(), "");
     test::WriteBytes(dir / "garbage.wav", {'R', 'I', 'F', 'F', 1, 2, 3});
     EXPECT_FALSE(pad.output.Load(dir / "garbage.wav", nullptr, kCooperativePriority, 0));
@@ -172,20 +166,19 @@ TEST(SampleOutput, LoadRefusesWhatCannotPlayAndTellsWhyTheDeviceRefused) {
     pad.output.SetName(std::string(300, 'n'));
     EXPECT_EQ(pad.output.GetName().size(), CSampleOutput::kNameCapacity);
 
-    // A device that refuses the cooperative level: its code in a plain box.
+    // A device that refuses the cooperative level: its code, for a plain box.
     class Refusing : public NullAudioDevice {
     public:
         using NullAudioDevice::NullAudioDevice;
         AudioResult SetCooperativeLevel(int32_t) override { return AudioResult::NotSupported; }
     };
-    ScriptedUserInterface ui;
     auto clock = std::make_shared<ManualAudioClock>();
-    CSampleOutput refused(&ui, [clock](const DeviceId*) { return std::make_unique<Refusing>(clock); });
-    EXPECT_FALSE(refused.Load(path, nullptr, kCooperativePriority, 0));
-    ASSERT_EQ(ui.Messages().size(), 1u);
-    EXPECT_EQ(ui.Messages()[0].text, "4");
-    EXPECT_EQ(ui.Messages()[0].caption, "A");
-    EXPECT_EQ(ui.Messages()[0].icon, MessageIcon::None);
+    CSampleOutput refused([clock](const DeviceId*) { return std::make_unique<Refusing>(clock); });
+    Status load = refused.Load(path, nullptr, kCooperativePriority, 0);
+    ASSERT_FALSE(load.Ok());
+    EXPECT_EQ(load.Error().text, "4");
+    EXPECT_EQ(load.Error().caption, "A");
+    EXPECT_EQ(load.Error().icon, MessageIcon::None);
     EXPECT_EQ(refused.GetFileName(), "");
 }
 

@@ -8,6 +8,7 @@
 #include "engine/set_player.h"
 #include "engine/wave_writer.h"
 #include "platform/null_audio_device.h"
+#include "support/wait_until.h"
 
 namespace vantor {
 namespace {
@@ -16,14 +17,7 @@ namespace fs = std::filesystem;
 
 int16_t Sample(uint32_t frame) { return static_cast<int16_t>(1 + frame % 30000); }
 
-bool WaitUntil(const std::function<bool()>& condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
-    }
-    return true;
-}
+using test::WaitUntil;
 
 // A set of one song played through the player onto a null device whose clock
 // the test moves, one notification interval at a time.

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/null_audio_device.h"
+#include "support/wait_until.h"
 
 namespace vantor {
 namespace {
@@ -64,14 +65,7 @@ private:
 constexpr uint32_t kEndless = 0xFFFFFF00u;
 constexpr uint32_t kStep = 1280;  // frames between two notifications of the small buffer
 
-bool WaitUntil(const std::function<bool()>& condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
-    }
-    return true;
-}
+using test::WaitUntil;
 
 // Source frame numbers of heard audio; 0 for silence.
 std::vector<uint32_t> Frames(const std::vector<uint8_t>& bytes) {
@@ -91,7 +85,7 @@ struct Rig {
           output(&source, largeBuffer, [clock = clock](const DeviceId*) { return std::make_unique<NullAudioDevice>(clock); }) {}
 
     void Open() {
-        ASSERT_TRUE(output.Open(nullptr, AudioFormat{}, kCooperativePriority, kBufferGlobalFocus));
+        ASSERT_TRUE(output.Open(nullptr, WaveFormat{}, kCooperativePriority, kBufferGlobalFocus));
         buffer = clock->Buffers().back();
         buffer->RecordHeard(true);
     }
@@ -132,7 +126,7 @@ TEST(StreamAudioOutput, ThreadedEveryNotificationRefillsWhatWasPlayed) {
         uint32_t step = rig.output.GetBufferBytes() / rig.output.GetNotificationCount() / 4;  // 1280 or 1470 frames
         ASSERT_NO_FATAL_FAILURE(rig.Play());
         EXPECT_FALSE(rig.output.Play());
-        EXPECT_FALSE(rig.output.Open(nullptr, AudioFormat{}, kCooperativePriority, 0));
+        EXPECT_FALSE(rig.output.Open(nullptr, WaveFormat{}, kCooperativePriority, 0));
         // Ten turns of the buffer: each fill must have replaced exactly what
         // was played, or stale or missing frames would be heard.
         int steps = 10 * static_cast<int>(rig.output.GetNotificationCount());
@@ -327,15 +321,15 @@ TEST(StreamAudioOutput, OpenAndPlayRefuseWhatCannotPlay) {
     EXPECT_FALSE(output.Play()) << "not opened";
     DeviceId absent{};
     absent[0] = 7;
-    EXPECT_FALSE(output.Open(&absent, AudioFormat{}, kCooperativePriority, 0));
-    AudioFormat broken;
+    EXPECT_FALSE(output.Open(&absent, WaveFormat{}, kCooperativePriority, 0));
+    WaveFormat broken;
     broken.blockAlign = 0;
     EXPECT_FALSE(output.Open(nullptr, broken, kCooperativePriority, 0));
     EXPECT_TRUE(clock->Buffers().empty());
     EXPECT_FALSE(output.Play());
 
     CStreamAudioOutput sourceless(nullptr, false, [clock](const DeviceId*) { return std::make_unique<NullAudioDevice>(clock); });
-    EXPECT_TRUE(sourceless.Open(nullptr, AudioFormat{}, kCooperativePriority, 0));
+    EXPECT_TRUE(sourceless.Open(nullptr, WaveFormat{}, kCooperativePriority, 0));
     EXPECT_FALSE(sourceless.Play());
 }
 

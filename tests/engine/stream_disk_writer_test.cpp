@@ -5,7 +5,6 @@
 #include "engine/stream_disk_writer.h"
 #include "model/value_io.h"
 #include "platform/file_io.h"
-#include "platform/scripted_user_interface.h"
 #include "support/byte_builder.h"
 
 namespace vantor {
@@ -134,15 +133,18 @@ TEST(MixdownFiles, BatchNamesAndDiskSpace) {
     EXPECT_EQ(BatchFileName("/out/sets.v2/mix.wav", 11), "/out/sets.v2/mix11.wav");
     EXPECT_EQ(BatchFileName("/out/sets.v2/mix", 3), "/out/sets.v2/mix3");
 
-    ScriptedUserInterface ui;
     std::string path = ::testing::TempDir() + "x.wav";
-    EXPECT_TRUE(CheckDiskSpace(path, 1000, &ui, "Mixdown"));
-    EXPECT_FALSE(CheckDiskSpace(path, UINT64_MAX / 2, &ui, "Mixdown"));
-    ASSERT_EQ(ui.Messages().size(), 1u);
-    EXPECT_EQ(ui.Messages()[0].text.rfind("Insufficient disk space. At least ", 0), 0u);
-    EXPECT_EQ(ui.Messages()[0].icon, MessageIcon::Error);
-    EXPECT_FALSE(CheckDiskSpace("/no/such/volume/x.wav", 10, &ui, "Mixdown"));
-    EXPECT_EQ(ui.Messages().size(), 1u);  // a failed query fails silently
+    EXPECT_TRUE(CheckDiskSpace(path, 1000, "Mixdown").Ok());
+    Status full = CheckDiskSpace(path, UINT64_MAX / 2, "Mixdown");
+    ASSERT_FALSE(full.Ok());
+    EXPECT_EQ(full.Error().text, "Insufficient disk space. At least 9223372036854775807 bytes need to be free.");
+    EXPECT_EQ(full.Error().caption, "Mixdown");
+    EXPECT_EQ(full.Error().icon, MessageIcon::Error);
+
+    // A failed query fails silently: a refusal with nothing to show.
+    Status unknown = CheckDiskSpace("/no/such/volume/x.wav", 10, "Mixdown");
+    ASSERT_FALSE(unknown.Ok());
+    EXPECT_EQ(unknown.Error().text, "");
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ std::vector<uint32_t> SixNotifications() {
 struct ManualBuffer {
     std::shared_ptr<ManualAudioClock> clock = std::make_shared<ManualAudioClock>();
     NullAudioDevice device{clock};
-    std::unique_ptr<IAudioBuffer> buffer = device.CreateBuffer(kSize, AudioFormat{}, kBufferStreamingFlags);
+    std::unique_ptr<IAudioBuffer> buffer = device.CreateBuffer(kSize, WaveFormat{}, kBufferStreamingFlags);
     NullAudioBuffer& null() { return static_cast<NullAudioBuffer&>(*buffer); }
     uint32_t Play() {
         uint32_t play = 0;
@@ -122,18 +122,18 @@ TEST(NullAudioDevice, RefusesUnplayableFormatsSizesAndMisplacedNotifications) {
     auto clock = std::make_shared<ManualAudioClock>();
     NullAudioDevice device(clock);
     EXPECT_EQ(device.SetCooperativeLevel(kCooperativePriority), AudioResult::Ok);
-    AudioFormat format;
+    WaveFormat format;
     EXPECT_EQ(device.SetPrimaryFormat(format), AudioResult::Ok);
 
-    AudioFormat zeroAlign = format;
+    WaveFormat zeroAlign = format;
     zeroAlign.blockAlign = 0;
-    AudioFormat wide = format;
+    WaveFormat wide = format;
     wide.bitsPerSample = 24;
     wide.blockAlign = 6;
     wide.avgBytesPerSec = 44100 * 6;
-    AudioFormat compressed = format;
+    WaveFormat compressed = format;
     compressed.formatTag = 85;
-    for (const AudioFormat& bad : {zeroAlign, wide, compressed}) {
+    for (const WaveFormat& bad : {zeroAlign, wide, compressed}) {
         EXPECT_NE(device.SetPrimaryFormat(bad), AudioResult::Ok);
         EXPECT_EQ(device.CreateBuffer(kSize, bad, 0), nullptr);
     }
@@ -178,7 +178,7 @@ TEST(NullAudioDevice, ThreadedRealClockMovesThePlayCursorAndNotifies) {
     Event notify(Event::Reset::Auto);  // outlives the buffer that signals it
     auto device = OpenAudioDevice(&NullDeviceId());
     ASSERT_NE(device, nullptr);
-    auto buffer = device->CreateBuffer(kSize, AudioFormat{}, kBufferStreamingFlags);
+    auto buffer = device->CreateBuffer(kSize, WaveFormat{}, kBufferStreamingFlags);
     ASSERT_NE(buffer, nullptr);
     ASSERT_EQ(buffer->SetNotificationPositions(SixNotifications(), &notify), AudioResult::Ok);
     ASSERT_EQ(buffer->PlayLooping(), AudioResult::Ok);

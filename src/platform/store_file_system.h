@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "database/store_file.h"
+#include "platform/store_file.h"
 
 namespace vantor {
 
