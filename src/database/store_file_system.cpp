@@ -60,6 +60,17 @@ private:
     int m_fd;
 };
 
+std::unique_ptr<IStoreFile> OpenRegularFile(const std::string& path, int flags) {
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixStoreFile>(fd);
+}
+
 }  // namespace
 
 PosixStoreFileSystem& PosixStoreFileSystem::Instance() {
@@ -68,14 +79,11 @@ PosixStoreFileSystem& PosixStoreFileSystem::Instance() {
 }
 
 std::unique_ptr<IStoreFile> PosixStoreFileSystem::Open(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return nullptr;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
-    return std::make_unique<PosixStoreFile>(fd);
+    return OpenRegularFile(path, O_RDWR | O_CREAT);
+}
+
+std::unique_ptr<IStoreFile> PosixStoreFileSystem::OpenForReading(const std::string& path) {
+    return OpenRegularFile(path, O_RDONLY);
 }
 
 std::optional<std::vector<uint8_t>> PosixStoreFileSystem::ReadWhole(const std::string& path) {

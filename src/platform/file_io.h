@@ -20,6 +20,10 @@ bool WriteFileReplacing(const std::string& path, const uint8_t* data, size_t siz
 
 bool FileExists(const std::string& path);
 
+// Empty when this process may create and remove files in the directory,
+// otherwise the operating system's reason ("Read-only file system").
+std::string DirectoryWriteError(const std::string& directory);
+
 // The last component of a path ("a/b/c.set" -> "c.set").
 std::string FileNameOf(const std::string& path);
 
