@@ -1,7 +1,10 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace vantor::test {
@@ -13,11 +16,21 @@ struct CliResult {
     std::string out;
 };
 
-inline CliResult RunVantor(const std::string& arguments) {
+// Put before the program, runs it as a user who may not write a directory of
+// mode 0555 that this process made: nobody (through setpriv) when the tests
+// run as the superuser, who writes anywhere; otherwise nothing. None when the
+// superuser has no setpriv.
+inline std::optional<std::string> UnprivilegedPrefix() {
+    if (::geteuid() != 0) return std::string();
+    if (std::system("command -v setpriv >/dev/null 2>&1") != 0) return std::nullopt;
+    return std::string("setpriv --reuid=65534 --regid=65534 --clear-groups ");
+}
+
+inline CliResult RunVantor(const std::string& arguments, const std::string& prefix = "") {
     const char* bin = std::getenv("VANTOR_BIN");
     CliResult result;
     if (!bin) return result;
-    std::string command = std::string(bin) + " " + arguments + " </dev/null";
+    std::string command = prefix + std::string(bin) + " " + arguments + " </dev/null";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return result;
     char buffer[4096];
