@@ -127,13 +127,13 @@ bool DatabaseLock::EnterShared() {
         ++m_sharers;
         return true;
     }
+    // A reader finds no lock file only in a directory it may not write and
+    // where no writer has been yet: there is nobody to wait for.
     if (OpenFiles()) {
         if (!Take(FileLock::Mode::Shared)) return false;
     } else if (m_access == StoreAccess::ReadWrite) {
         return false;
     }
-    // Without a lock file (a directory this process may only read, where no
-    // writer has been) there is nobody to wait for.
     if (!Synchronize(false)) {
         m_file.Unlock();
         return false;

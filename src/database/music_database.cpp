@@ -1,6 +1,7 @@
 #include "database/music_database.h"
 
 #include <cstdio>
+#include <set>
 
 #include "database/store_transaction.h"
 #include "platform/file_io.h"
@@ -46,7 +47,10 @@ bool CMusicDatabase::Open(const std::string& directory, StoreAccess access) {
         DatabaseLock::Shared hold(m_lock);
         if (hold && IsOpen()) return true;
     }
-    if (m_openError.empty()) m_openError = "cannot open the music database in " + m_directory + ": " + m_lock.GetError();
+    if (m_openError.empty()) {
+        m_openError = "cannot open the music database in " + m_directory;
+        if (!m_lock.GetError().empty()) m_openError += ": " + m_lock.GetError();
+    }
     m_songs.reset();
     m_samples.reset();
     m_lock.Close();
@@ -218,8 +222,11 @@ bool CMusicDatabase::CompactSongs(std::vector<std::string>& dropped) {
     const CSongProfile prototype;
     dropped = m_songs->DamagedKeys();
     std::vector<KeyEntry> entries;
+    std::set<std::string> kept;
     int64_t offset = 0;
     for (const std::string& key : m_songs->SortedKeys(kSortTitle)) {
+        // A damaged key file may hold a key twice; Find gives the first.
+        if (!kept.insert(key).second) continue;
         const int32_t index = m_songs->Find(key);
         auto bytes = m_songs->ReadRecordBytes(index, prototype);
         if (!bytes) {

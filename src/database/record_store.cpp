@@ -313,27 +313,26 @@ bool CRecordStore::SaveRecord(const ISerializable& record, std::string_view sort
     const int32_t liveBefore = m_liveCount;
     std::vector<std::pair<int32_t, KeyEntry>> before;
     std::vector<int32_t> changed;
-    auto change = [&](int32_t index) {
-        before.emplace_back(index, m_entries[static_cast<size_t>(index)]);
-        changed.push_back(index);
-    };
+    auto remember = [&](int32_t index) { before.emplace_back(index, m_entries[static_cast<size_t>(index)]); };
 
     for (int32_t damaged : DamagedOfKey(key)) {
-        change(damaged);
+        remember(damaged);
+        changed.push_back(damaged);
         FreeSlot(damaged);
     }
     int32_t index = Find(key);
     if (index >= 0 && m_entries[static_cast<size_t>(index)].size < size) {
-        change(index);
+        remember(index);
+        changed.push_back(index);
         FreeSlot(index);
         index = -1;
     }
     if (index < 0) {
         const int32_t reuse = FirstFreeSlot(size);
-        if (reuse >= 0) change(reuse);
+        if (reuse >= 0) remember(reuse);
         index = AllocateSlot(key, size);
     } else {
-        change(index);
+        remember(index);
     }
     if (index < 0) {
         Restore(entriesBefore, liveBefore, before);
