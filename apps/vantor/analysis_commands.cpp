@@ -37,7 +37,7 @@ RefPtr<CSongProfile> StoredSong(CMusicDatabase& database, const std::string& key
 }
 
 int Summary(CommandContext& context, const std::string& name) {
-    RefPtr<CSongProfile> song = SongOrFile(context.Database(), name);
+    RefPtr<CSongProfile> song = SongOrFile(context.ReadDatabase(), name);
     if (!CFirstTimeOpen::Run(*song, context.ui))
         throw CommandFailure("no summary for " + std::string(song->GetLocalPath()) +
                              " (not a 16-bit stereo song longer than 200000 frames)");
@@ -57,7 +57,7 @@ struct AnalyzeOptions {
 
 // The song's beat grid by the robust estimator in the configured tempo range.
 int Beats(CommandContext& context, const AnalyzeOptions& o) {
-    RefPtr<CSongProfile> song = SongOrFile(context.Database(), o.name);
+    RefPtr<CSongProfile> song = SongOrFile(context.ReadDatabase(), o.name);
     auto source = OpenSongSource(*song);
     if (!source) return context.Refused({"Error opening wave file", "Song Analyzer", MessageIcon::Error});
     const BeatGrid grid =
@@ -104,7 +104,7 @@ int AnalyzeAndStore(CommandContext& context, const AnalyzeOptions& o) {
 int Analyze(CommandContext& context, const AnalyzeOptions& o) {
     if (o.apply) return AnalyzeAndStore(context, o);
     if (o.beats) return Beats(context, o);
-    RefPtr<CSongProfile> song = SongOrFile(context.Database(), o.name);
+    RefPtr<CSongProfile> song = SongOrFile(context.ReadDatabase(), o.name);
     auto source = OpenSongSource(*song);
     auto summary = OpenSongSummary(*song, false);
     if (source && !summary) {
@@ -145,7 +145,7 @@ int Analyze(CommandContext& context, const AnalyzeOptions& o) {
 }
 
 int CueList(CommandContext& context, const std::string& key, bool json) {
-    RefPtr<CSongProfile> song = StoredSong(context.Database(), key);
+    RefPtr<CSongProfile> song = StoredSong(context.ReadDatabase(), key);
     const auto& points = song->GetMatchPoints();
     std::lock_guard lock(points.Lock());
     Json list = Json::array();

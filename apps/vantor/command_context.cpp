@@ -8,12 +8,36 @@
 
 namespace vantor::cli {
 
+std::unique_ptr<CMusicDatabase> CommandContext::OpenDatabase(StoreAccess access, std::string& error) {
+    auto database = std::make_unique<CMusicDatabase>();
+    // Another vantor process may be changing the database; the user learns
+    // why nothing happens.
+    database->SetWaitReport([](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
+    if (!database->Open(config.GetProgramDirectory(), access)) {
+        error = database->GetOpenError();
+        return nullptr;
+    }
+    if (const int32_t damaged = database->GetDamagedCount(); damaged > 0)
+        std::fprintf(stderr, "warning: %d damaged entr%s of the music database left out (vantor db compact drops %s)\n",
+                     damaged, damaged == 1 ? "y" : "ies", damaged == 1 ? "it" : "them");
+    return database;
+}
+
 CMusicDatabase& CommandContext::Database() {
+    if (!m_database || m_database->IsReadOnly()) {
+        std::string error;
+        m_database = OpenDatabase(StoreAccess::ReadWrite, error);
+        if (!m_database) throw CommandFailure(error);
+    }
+    return *m_database;
+}
+
+CMusicDatabase& CommandContext::ReadDatabase() {
     if (!m_database) {
-        auto database = std::make_unique<CMusicDatabase>();
-        if (!database->Open(config.GetProgramDirectory()))
-            throw CommandFailure("cannot open the music database in " + config.GetProgramDirectory());
-        m_database = std::move(database);
+        std::string error;
+        m_database = OpenDatabase(StoreAccess::ReadWrite, error);
+        if (!m_database) m_database = OpenDatabase(StoreAccess::ReadOnly, error);
+        if (!m_database) throw CommandFailure(error);
     }
     return *m_database;
 }

@@ -42,8 +42,12 @@ public:
     CConfiguration& config;
     std::function<int()> action;
 
-    // The music database of the program directory; a failure ends the command.
+    // The music database of the program directory, open for changes; a
+    // failure (a directory that cannot be written) ends the command.
     CMusicDatabase& Database();
+    // The same for commands that only read: open for reading only where it
+    // cannot be opened for changes.
+    CMusicDatabase& ReadDatabase();
     // The effect types of the configured effects directory.
     CEffectManagerImpl& Effects();
     // The latest titles beside the database, with the configured limit.
@@ -53,6 +57,9 @@ public:
     int Refused(const Refusal& refusal);
 
 private:
+    // Opens the database; null, with the reason in error, on a failure.
+    std::unique_ptr<CMusicDatabase> OpenDatabase(StoreAccess access, std::string& error);
+
     std::unique_ptr<CMusicDatabase> m_database;
     std::unique_ptr<CEffectManagerImpl> m_effects;
     std::unique_ptr<CRecentTitleList> m_recent;

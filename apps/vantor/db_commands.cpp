@@ -70,7 +70,7 @@ struct ListOptions {
 };
 
 int List(CommandContext& context, const ListOptions& options) {
-    CMusicDatabase& database = context.Database();
+    CMusicDatabase& database = context.ReadDatabase();
     const auto sort = SortField(options.sort);
     std::vector<std::string> keys;
     if (options.latest) {
@@ -84,12 +84,19 @@ int List(CommandContext& context, const ListOptions& options) {
         keys = database.SortedSongKeys(sort);
     }
     std::vector<RefPtr<CSongProfile>> songs;
+    int unreadable = 0;
     for (const auto& key : keys) {
         RefPtr<CSongProfile> song = database.GetSong(key);
-        if (!song) continue;  // a latest title whose song has gone
+        if (!song) {
+            unreadable += options.latest ? 0 : 1;  // a latest title whose song has gone is no fault
+            continue;
+        }
         if (song->IsPrivate() && context.config.GetHidePrivateMusic()) continue;
         songs.push_back(song);
     }
+    if (unreadable > 0)
+        std::fprintf(stderr, "warning: %d song%s could not be read (vantor db compact drops damaged records)\n",
+                     unreadable, unreadable == 1 ? "" : "s");
     if (options.json) {
         Json list = Json::array();
         for (const auto& song : songs) list.push_back(JsonSummary(context.config, *song));
@@ -138,7 +145,7 @@ std::string TypeName(int32_t type) {
 }
 
 int Show(CommandContext& context, const std::string& key, bool json) {
-    RefPtr<CSongProfile> song = SongOrSample(context.Database(), key);
+    RefPtr<CSongProfile> song = SongOrSample(context.ReadDatabase(), key);
     const auto& points = song->GetMatchPoints();
     const auto& segments = song->GetSegmentDesigns();
     std::lock_guard pointsLock(points.Lock());
@@ -229,7 +236,9 @@ int Compact(CommandContext& context) {
     if (context.ui.MessageBox("Are you sure?", "Compact Database", MessageButtons::YesNo, MessageIcon::Question) !=
         MessageAnswer::Yes)
         return 1;
-    if (!database.CompactDatabase()) throw CommandFailure("the database could not be compacted");
+    std::vector<std::string> dropped;
+    if (!database.CompactDatabase(&dropped)) throw CommandFailure("the database could not be compacted");
+    for (const auto& key : dropped) std::printf("dropped damaged entry: %s\n", key.c_str());
     std::printf("compacted: %d songs\n", database.GetSongCount());
     return 0;
 }
@@ -284,7 +293,7 @@ void AddCategoryCommands(CLI::App* db, CommandContext& context) {
         addName(cmd, false);
         cmd->add_option("--sort", *sort, "order of the songs")->check(CLI::IsMember({"title", "artist", "tempo"}));
         OnRun(cmd, context, [&context, name, sort] {
-            CMusicDatabase& database = context.Database();
+            CMusicDatabase& database = context.ReadDatabase();
             if (name->empty()) {
                 for (const auto& category : database.CategoryNames()) std::printf("%s\n", category.c_str());
                 return 0;

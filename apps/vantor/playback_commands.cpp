@@ -43,7 +43,7 @@ struct MixdownOptions {
 // cancelled or the file could not be made.
 bool MixdownOne(CommandContext& context, CMusicSet* set, const std::string& file, uint32_t start, uint32_t end,
                 uint32_t section, uint32_t sections) {
-    CMixdownDialog dialog(context.ui, &context.Effects(), &context.Database(),
+    CMixdownDialog dialog(context.ui, &context.Effects(), &context.ReadDatabase(),
                           context.config.GetNormalizationEnabled());
     if (!dialog.Open(set, file, start, end, section, sections)) return false;
     while (!dialog.IsFinished()) {
@@ -104,10 +104,10 @@ int Play(CommandContext& context, const PlayOptions& o) {
     RefPtr<CMusicSet> set = OpenSet(context, o.set);
     const int32_t rate = set->GetSampleRate();
     const DeviceId device = o.device ? ParseDeviceId(*o.device, true) : context.config.GetSetOutputDeviceId();
-    if (auto unreadable = FindUnreadableSongs(*set, context.Database()); !unreadable.empty())
+    if (auto unreadable = FindUnreadableSongs(*set, context.ReadDatabase()); !unreadable.empty())
         context.ui.MessageBox(DescribeUnreadableSongs(unreadable), "Play", MessageButtons::Ok, MessageIcon::Exclamation);
     CSetPlayer player;
-    if (!player.Open(&context.Effects(), &context.Database(), set.get(), IsDefaultDevice(device) ? nullptr : &device,
+    if (!player.Open(&context.Effects(), &context.ReadDatabase(), set.get(), IsDefaultDevice(device) ? nullptr : &device,
                      false, 2, 0x8000))
         throw CommandFailure("cannot open the audio device");
     player.GetSetStream()->SetNormalizationEnabled(context.config.GetNormalizationEnabled());

@@ -9,6 +9,10 @@ namespace vantor {
 
 namespace {
 
+// The mark of a damaged entry in its unused bytes (offset 324).
+constexpr char kDamagedMark[8] = {'D', 'A', 'M', 'A', 'G', 'E', 'D', '\0'};
+constexpr size_t kMarkOffset = 324;
+
 template <size_t N>
 void CopyText(std::array<char, N>& field, std::string_view text) {
     field.fill('\0');
@@ -27,6 +31,7 @@ void KeyEntry::Encode(uint8_t* out) const {
     StoreLE32(out + 256, static_cast<uint32_t>(offset));
     for (int k = 0; k < kSortTexts; ++k) std::memcpy(out + 260 + k * kSortBytes, sort[k].data(), kSortBytes);
     StoreLE32(out + 320, static_cast<uint32_t>(size));
+    if (damaged) std::memcpy(out + kMarkOffset, kDamagedMark, sizeof kDamagedMark);
 }
 
 KeyEntry KeyEntry::Decode(const uint8_t* in) {
@@ -39,6 +44,7 @@ KeyEntry KeyEntry::Decode(const uint8_t* in) {
         entry.sort[k][kSortBytes - 1] = '\0';
     }
     entry.size = static_cast<int32_t>(LoadLE32(in + 320));
+    entry.damaged = std::memcmp(in + kMarkOffset, kDamagedMark, sizeof kDamagedMark) == 0;
     return entry;
 }
 

@@ -10,7 +10,7 @@ namespace vantor {
 // One entry of a store's key file, 376 bytes: key (256, zero-terminated; an
 // empty key marks a free entry), offset of the record in the data file,
 // three sort texts of 20 bytes, the size reserved for the record, and 52
-// bytes that carry nothing (written as zeros).
+// bytes that carry nothing (written as zeros) unless the entry is damaged.
 struct KeyEntry {
     static constexpr int32_t kSize = 376;
     static constexpr int32_t kKeyBytes = 256;
@@ -21,6 +21,10 @@ struct KeyEntry {
     int32_t offset = 0;
     std::array<std::array<char, kSortBytes>, kSortTexts> sort{};
     int32_t size = 0;
+    // Set on an entry whose area is not whole or is claimed by another one.
+    // It is written into the unused bytes, so the entry stays known as
+    // damaged once the data file grows over the bytes it was missing.
+    bool damaged = false;
 
     bool IsFree() const { return key[0] == '\0'; }
     const char* Key() const { return key.data(); }

@@ -1,6 +1,10 @@
 #include "database/music_database.h"
 
 #include <cstdio>
+#include <set>
+
+#include "database/store_transaction.h"
+#include "platform/file_io.h"
 
 namespace vantor {
 
@@ -18,97 +22,167 @@ std::string TempoText(double tempo) {
 
 }  // namespace
 
-CMusicDatabase::CMusicDatabase(IStoreFileSystem& fs) : m_fs(fs) {}
+CMusicDatabase::CMusicDatabase(IStoreFileSystem& fs)
+    : m_fs(fs), m_lock(fs, [this](bool exclusive) { return Reload(exclusive); }) {}
 
 CMusicDatabase::~CMusicDatabase() { Close(); }
 
-bool CMusicDatabase::Open(const std::string& directory) {
+bool CMusicDatabase::Open(const std::string& directory, StoreAccess access) {
     Close();
+    CStoreGate::Writer writer(m_gate);
     m_directory = directory.empty() ? "./" : directory;
     if (m_directory.back() != '/') m_directory += '/';
-    CStoreGate::Writer songs(m_songGate);
-    CStoreGate::Writer samples(m_sampleGate);
-    if (!RecoverCompaction()) return false;
-    m_songs = std::make_unique<CRecordStore>(m_directory + "SONGS", true, m_fs);
-    m_samples = std::make_unique<CRecordStore>(m_directory + "SAMPLES", true, m_fs);
-    return m_songs->IsOpen() && m_samples->IsOpen();
+    m_access = access;
+    m_openError.clear();
+    // Journals and compactions make files beside the stores: a directory
+    // that cannot take them cannot take a change either.
+    if (access == StoreAccess::ReadWrite) {
+        if (std::string reason = DirectoryWriteError(m_directory); !reason.empty()) {
+            m_openError = "the music database in " + m_directory + " cannot be changed: " + reason;
+            return false;
+        }
+    }
+    if (m_lock.Open(m_directory + "SONGS.LCK", access)) {
+        // Taking the lock loads the stores.
+        DatabaseLock::Shared hold(m_lock);
+        if (hold && IsOpen()) return true;
+    }
+    if (m_openError.empty()) {
+        m_openError = "cannot open the music database in " + m_directory;
+        if (!m_lock.GetError().empty()) m_openError += ": " + m_lock.GetError();
+    }
+    m_songs.reset();
+    m_samples.reset();
+    m_lock.Close();
+    return false;
 }
 
 void CMusicDatabase::Close() {
-    CStoreGate::Writer songs(m_songGate);
-    CStoreGate::Writer samples(m_sampleGate);
+    CStoreGate::Writer writer(m_gate);
     m_songs.reset();
     m_samples.reset();
+    m_lock.Close();
 }
 
 bool CMusicDatabase::IsOpen() const { return m_songs && m_songs->IsOpen() && m_samples && m_samples->IsOpen(); }
 
-RefPtr<CSongProfile> CMusicDatabase::Load(CStoreGate& gate, CRecordStore* store, const std::string& key) {
-    CStoreGate::Reader reader(gate);
-    if (!store) return nullptr;
-    store->PruneCache();
-    RefPtr<ISerializable> record = store->LoadRecord(key.c_str(), MakeRef<CSongProfile>());
-    return RefPtr<CSongProfile>(static_cast<CSongProfile*>(record.get()));
+std::unique_ptr<CRecordStore> CMusicDatabase::OpenStore(const char* name) {
+    const CSongProfile prototype;
+    return std::make_unique<CRecordStore>(m_directory + name, true, m_fs, m_access, &prototype);
+}
+
+bool CMusicDatabase::NeedsRecovery() {
+    const std::string& d = m_directory;
+    if (m_access == StoreAccess::ReadOnly)
+        return m_fs.Exists(d + "temp.cmt") || StoreTransaction::IsPending(m_fs, d + "SONGS.JNL") ||
+               StoreTransaction::IsPending(m_fs, d + "SAMPLES.JNL");
+    return m_fs.Exists(d + "SONGS.JNL") || m_fs.Exists(d + "SAMPLES.JNL") || m_fs.Exists(d + "temp.cmt") ||
+           m_fs.Exists(d + "temp.db") || m_fs.Exists(d + "temp.kys");
+}
+
+DatabaseLock::Reload CMusicDatabase::Reload(bool exclusive) {
+    m_songs.reset();
+    m_samples.reset();
+    // Under the lock, what an interrupted change left behind belongs to a
+    // process that died; only a writer may undo it.
+    if (NeedsRecovery()) {
+        if (m_access == StoreAccess::ReadOnly) {
+            m_openError = "the music database in " + m_directory +
+                          " holds a change that was interrupted; it is undone the next time vantor changes the "
+                          "database with write access to the directory";
+            return DatabaseLock::Reload::Failed;
+        }
+        if (!exclusive) return DatabaseLock::Reload::NeedsExclusive;
+        if (!RecoverCompaction()) return DatabaseLock::Reload::Failed;
+    }
+    m_songs = OpenStore("SONGS");
+    m_samples = OpenStore("SAMPLES");
+    if (IsOpen()) return DatabaseLock::Reload::Done;
+    m_openError = "cannot open the music database in " + m_directory;
+    m_songs.reset();
+    m_samples.reset();
+    return DatabaseLock::Reload::Failed;
+}
+
+template <class T, class Lookup>
+T CMusicDatabase::Read(T fallback, Lookup lookup) {
+    CStoreGate::Reader reader(m_gate);
+    DatabaseLock::Shared hold(m_lock);
+    // The stores are looked at only once the lock is held: it may have
+    // reloaded them.
+    if (!hold || !m_songs || !m_samples) return fallback;
+    return lookup();
+}
+
+template <class Change>
+bool CMusicDatabase::Write(Change change) {
+    CStoreGate::Writer writer(m_gate);
+    DatabaseLock::Exclusive hold(m_lock);
+    if (!hold || !m_songs || !m_samples) return false;
+    const bool changed = change();
+    // A change that could be neither made nor undone leaves its journal, a
+    // compaction stopped after its commit its files: the next holder
+    // reloads, and so finishes or undoes it.
+    if (!m_songs || !m_songs->IsOpen() || m_songs->IsBroken() || m_samples->IsBroken()) m_lock.Invalidate();
+    return changed;
+}
+
+RefPtr<CSongProfile> CMusicDatabase::Load(bool samples, const std::string& key) {
+    return Read(RefPtr<CSongProfile>(), [&] {
+        CRecordStore& store = samples ? *m_samples : *m_songs;
+        store.PruneCache();
+        RefPtr<ISerializable> record = store.LoadRecord(key.c_str(), MakeRef<CSongProfile>());
+        return RefPtr<CSongProfile>(static_cast<CSongProfile*>(record.get()));
+    });
 }
 
 RefPtr<CSongProfile> CMusicDatabase::GetSong(const std::string& key) {
-    if (auto song = Load(m_songGate, m_songs.get(), key)) return song;
+    if (auto song = Load(false, key)) return song;
     return GetSample(key);
 }
 
-RefPtr<CSongProfile> CMusicDatabase::GetSample(const std::string& key) {
-    return Load(m_sampleGate, m_samples.get(), key);
-}
+RefPtr<CSongProfile> CMusicDatabase::GetSample(const std::string& key) { return Load(true, key); }
 
 bool CMusicDatabase::PutSong(const CSongProfile& profile) {
-    bool stored;
-    {
-        CStoreGate::Writer writer(m_songGate);
-        stored = m_songs && m_songs->SaveRecord(profile, profile.GetTitle(), profile.GetArtist(),
-                                                TempoText(profile.GetTempo()));
-    }
+    const bool stored = Write([&] {
+        return m_songs->SaveRecord(profile, profile.GetTitle(), profile.GetArtist(), TempoText(profile.GetTempo()));
+    });
     if (stored) Notify();
     return stored;
 }
 
 bool CMusicDatabase::PutSample(const CSongProfile& profile) {
-    CStoreGate::Writer writer(m_sampleGate);
-    return m_samples && m_samples->SaveRecord(profile, profile.GetTitle(), "", "");
+    return Write([&] { return m_samples->SaveRecord(profile, profile.GetTitle(), "", ""); });
 }
 
 bool CMusicDatabase::RemoveSong(const CSongProfile& profile) {
-    bool removed;
-    {
-        CStoreGate::Writer writer(m_songGate);
-        removed = m_songs && m_songs->RemoveRecord(profile.GetKey());
-    }
+    const bool removed = Write([&] { return m_songs->RemoveRecord(profile.GetKey()); });
     if (removed) Notify();
     return removed;
 }
 
 bool CMusicDatabase::RemoveSample(const CSongProfile& profile) {
-    CStoreGate::Writer writer(m_sampleGate);
-    return m_samples && m_samples->RemoveRecord(profile.GetKey());
+    return Write([&] { return m_samples->RemoveRecord(profile.GetKey()); });
 }
 
 std::vector<std::string> CMusicDatabase::SortedSongKeys(SortField field) {
-    CStoreGate::Reader reader(m_songGate);
-    return m_songs ? m_songs->SortedKeys(field) : std::vector<std::string>();
+    return Read(std::vector<std::string>(), [&] { return m_songs->SortedKeys(field); });
 }
 
 std::vector<std::string> CMusicDatabase::SortedSampleKeys() {
-    CStoreGate::Reader reader(m_sampleGate);
-    return m_samples ? m_samples->SortedKeys(kSortTitle) : std::vector<std::string>();
+    return Read(std::vector<std::string>(), [&] { return m_samples->SortedKeys(kSortTitle); });
 }
 
 int32_t CMusicDatabase::GetSongCount() {
-    CStoreGate::Reader reader(m_songGate);
-    return m_songs ? m_songs->GetLiveCount() : 0;
+    return Read(0, [&] { return m_songs->GetLiveCount() - m_songs->GetDamagedCount(); });
 }
 
 int32_t CMusicDatabase::GetSampleCount() {
-    CStoreGate::Reader reader(m_sampleGate);
-    return m_samples ? m_samples->GetLiveCount() : 0;
+    return Read(0, [&] { return m_samples->GetLiveCount() - m_samples->GetDamagedCount(); });
+}
+
+int32_t CMusicDatabase::GetDamagedCount() {
+    return Read(0, [&] { return m_songs->GetDamagedCount() + m_samples->GetDamagedCount(); });
 }
 
 void CMusicDatabase::Notify() {
@@ -133,7 +207,7 @@ bool CMusicDatabase::RecoverCompaction() {
     return m_fs.Remove(tempData) && m_fs.Remove(tempKeys);
 }
 
-bool CMusicDatabase::CompactSongs() {
+bool CMusicDatabase::CompactSongs(std::vector<std::string>& dropped) {
     const std::string tempData = m_directory + "temp.db";
     const std::string tempKeys = m_directory + "temp.kys";
     auto abandon = [&] {
@@ -146,12 +220,19 @@ bool CMusicDatabase::CompactSongs() {
     if (!data) return abandon();
 
     const CSongProfile prototype;
+    dropped = m_songs->DamagedKeys();
     std::vector<KeyEntry> entries;
+    std::set<std::string> kept;
     int64_t offset = 0;
     for (const std::string& key : m_songs->SortedKeys(kSortTitle)) {
+        // A damaged key file may hold a key twice; Find gives the first.
+        if (!kept.insert(key).second) continue;
         const int32_t index = m_songs->Find(key);
         auto bytes = m_songs->ReadRecordBytes(index, prototype);
-        if (!bytes) continue;  // its area lies outside the data file: nothing to keep
+        if (!bytes) {
+            dropped.push_back(key);  // its record does not read back: nothing to keep
+            continue;
+        }
         if (offset + static_cast<int64_t>(bytes->size()) > INT32_MAX) return abandon();
         if (!data->WriteAt(offset, bytes->data(), bytes->size())) return abandon();
         KeyEntry entry = m_songs->GetEntry(index);
@@ -170,58 +251,57 @@ bool CMusicDatabase::CompactSongs() {
 
     m_songs.reset();
     if (!RecoverCompaction()) {
-        // Committed but not yet in place: the next Open finishes it. Until
-        // then the song store stays closed rather than mixing old and new.
+        // Committed but not yet in place: the next opening finishes it.
+        // Until then the song store stays closed rather than mixing old and
+        // new.
         return false;
     }
-    m_songs = std::make_unique<CRecordStore>(m_directory + "SONGS", true, m_fs);
+    m_songs = OpenStore("SONGS");
     return m_songs->IsOpen();
 }
 
-bool CMusicDatabase::CompactDatabase() {
-    bool compacted;
-    {
-        CStoreGate::Writer writer(m_songGate);
-        compacted = m_songs && m_songs->IsOpen() && !m_songs->IsBroken() && CompactSongs();
-    }
+bool CMusicDatabase::CompactDatabase(std::vector<std::string>* dropped) {
+    std::vector<std::string> lost;
+    const bool compacted = Write([&] { return !m_songs->IsBroken() && CompactSongs(lost); });
+    if (dropped) *dropped = std::move(lost);
     if (compacted) Notify();
     return compacted;
 }
 
 bool CMusicDatabase::CreateCategory(const std::string& name) {
-    CStoreGate::Writer writer(m_songGate);
-    return m_songs && m_songs->CreateCategory(name);
+    return Write([&] { return m_songs->CreateCategory(name); });
 }
 
 bool CMusicDatabase::DeleteCategory(const std::string& name) {
-    CStoreGate::Writer writer(m_songGate);
-    return m_songs && m_songs->DeleteCategory(name);
+    return Write([&] { return m_songs->DeleteCategory(name); });
 }
 
 bool CMusicDatabase::CategoryExists(const std::string& name) {
-    CStoreGate::Reader reader(m_songGate);
-    return m_songs && m_songs->CategoryExists(name);
+    return Read(false, [&] { return m_songs->CategoryExists(name); });
 }
 
 std::vector<std::string> CMusicDatabase::CategoryNames() {
-    CStoreGate::Reader reader(m_songGate);
-    return m_songs ? m_songs->CategoryNames() : std::vector<std::string>();
+    return Read(std::vector<std::string>(), [&] { return m_songs->CategoryNames(); });
 }
 
 bool CMusicDatabase::AddToCategory(const std::string& name, const std::string& key) {
-    CStoreGate::Writer writer(m_songGate);
-    return m_songs && m_songs->AddToCategory(name, key);
+    return Write([&] { return m_songs->AddToCategory(name, key); });
 }
 
 bool CMusicDatabase::RemoveFromCategory(const std::string& name, const std::string& key) {
-    CStoreGate::Writer writer(m_songGate);
-    return m_songs && m_songs->RemoveFromCategory(name, key);
+    return Write([&] { return m_songs->RemoveFromCategory(name, key); });
 }
 
 std::vector<std::string> CMusicDatabase::ListCategory(const std::string& name, SortField field) {
-    // Listing may store refreshed indexes, so it enters as the writer.
-    CStoreGate::Writer writer(m_songGate);
-    return m_songs ? m_songs->ListCategory(name, field) : std::vector<std::string>();
+    // Listing may store refreshed indexes, so it enters as the writer when
+    // it may write.
+    std::vector<std::string> keys;
+    if (IsReadOnly()) return Read(keys, [&] { return m_songs->ListCategory(name, field); });
+    Write([&] {
+        keys = m_songs->ListCategory(name, field);
+        return true;
+    });
+    return keys;
 }
 
 }  // namespace vantor

@@ -6,6 +6,7 @@
 
 #include "database/category_file.h"
 #include "database/database_listener.h"
+#include "database/database_lock.h"
 #include "database/record_store.h"
 #include "database/song_profile.h"
 #include "database/store_gate.h"
@@ -15,8 +16,10 @@ namespace vantor {
 // The music database of the program directory: the song store SONGS and the
 // sample store SAMPLES ("SONGS.DB" and "SONGS.KYS", ...), the categories of
 // songs beside them, and one listener told when the songs change. Every
-// operation passes its store's gate: lookups as readers, changes as the
-// writer, so a reader on another thread never sees a change half made.
+// operation passes the gate, lookups as readers and changes as the writer,
+// and then the lock shared by every process on the directory ("SONGS.LCK"),
+// so that neither a thread nor another process ever sees a change half made,
+// and a change made by another process is seen by the next operation.
 class CMusicDatabase {
 public:
     enum SortField { kSortTitle = 0, kSortArtist = 1, kSortTempo = 2 };
@@ -27,11 +30,18 @@ public:
     CMusicDatabase& operator=(const CMusicDatabase&) = delete;
 
     // Opens both stores in the directory, first finishing or undoing a
-    // compaction that was interrupted. False when a store cannot be opened.
-    bool Open(const std::string& directory);
+    // change or compaction that was interrupted. For reading only, nothing
+    // is ever written (missing stores are empty) and every change is
+    // refused. False, with the reason in GetOpenError(), when a store cannot
+    // be opened.
+    bool Open(const std::string& directory, StoreAccess access = StoreAccess::ReadWrite);
     void Close();
     bool IsOpen() const;
+    bool IsReadOnly() const { return m_access == StoreAccess::ReadOnly; }
     const std::string& GetDirectory() const { return m_directory; }
+    const std::string& GetOpenError() const { return m_openError; }
+    // Told once when an operation has to wait a while for another process.
+    void SetWaitReport(DatabaseLock::WaitReport report) { m_lock.SetWaitReport(std::move(report)); }
 
     // The song stored under key, else the sample, else null.
     RefPtr<CSongProfile> GetSong(const std::string& key);
@@ -47,8 +57,12 @@ public:
 
     std::vector<std::string> SortedSongKeys(SortField field);
     std::vector<std::string> SortedSampleKeys();
+    // Songs and samples that can be listed (damaged entries left out).
     int32_t GetSongCount();
     int32_t GetSampleCount();
+    // Entries of both stores found damaged when they were loaded: neither
+    // listed nor read, and dropped by compaction.
+    int32_t GetDamagedCount();
 
     // One listener; each call replaces the previous one (null: none).
     void SetDatabaseListener(IDatabaseListener* listener) { m_listener = listener; }
@@ -56,8 +70,10 @@ public:
     // Rewrites the song store with only its live records, contiguous and in
     // title order. The new files are built beside the store as "temp.db" and
     // "temp.kys" and take its place only once complete, so an interruption
-    // at any point leaves either the old store or the new one.
-    bool CompactDatabase();
+    // at any point leaves either the old store or the new one. Damaged
+    // entries and records that do not read back are left out; their keys go
+    // to dropped.
+    bool CompactDatabase(std::vector<std::string>* dropped = nullptr);
 
     // Categories of songs.
     bool CreateCategory(const std::string& name);
@@ -69,16 +85,31 @@ public:
     std::vector<std::string> ListCategory(const std::string& name, SortField field);
 
 private:
-    RefPtr<CSongProfile> Load(CStoreGate& gate, CRecordStore* store, const std::string& key);
-    bool CompactSongs();
+    // Runs a lookup as a reader; fallback when the stores cannot be read.
+    template <class T, class Lookup>
+    T Read(T fallback, Lookup lookup);
+    // Runs a change as the writer; false when it is refused.
+    template <class Change>
+    bool Write(Change change);
+    RefPtr<CSongProfile> Load(bool samples, const std::string& key);
+    std::unique_ptr<CRecordStore> OpenStore(const char* name);
+    // Builds the stores anew from the files (the lock's reloader).
+    DatabaseLock::Reload Reload(bool exclusive);
+    // True when an interrupted change or compaction left something to undo.
+    bool NeedsRecovery();
+    bool CompactSongs(std::vector<std::string>& dropped);
     // Completes a committed compaction or clears away an unfinished one.
     bool RecoverCompaction();
     void Notify();
 
     IStoreFileSystem& m_fs;
     std::string m_directory;
-    CStoreGate m_songGate;
-    CStoreGate m_sampleGate;
+    StoreAccess m_access = StoreAccess::ReadWrite;
+    std::string m_openError;
+    // One gate for both stores: they share the lock file, which the threads
+    // of this process hold together.
+    CStoreGate m_gate;
+    DatabaseLock m_lock;
     std::unique_ptr<CRecordStore> m_songs;
     std::unique_ptr<CRecordStore> m_samples;
     IDatabaseListener* m_listener = nullptr;

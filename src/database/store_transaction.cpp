@@ -179,4 +179,11 @@ bool StoreTransaction::Recover(IStoreFileSystem& fs, const std::string& journalP
     return fs.Remove(journalPath);
 }
 
+bool StoreTransaction::IsPending(IStoreFileSystem& fs, const std::string& journalPath) {
+    if (!fs.Exists(journalPath)) return false;
+    auto bytes = fs.ReadWhole(journalPath);
+    Undo undo;
+    return !bytes || DecodeJournal(*bytes, undo);
+}
+
 }  // namespace vantor

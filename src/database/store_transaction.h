@@ -35,6 +35,9 @@ public:
     // Rolls back an interrupted transaction whose journal is still there.
     // False when a journal exists and could not be applied.
     static bool Recover(IStoreFileSystem& fs, const std::string& journalPath, std::array<IStoreFile*, kFiles> files);
+    // True when Recover would have something to undo (or cannot tell, the
+    // journal being unreadable): until then the files may hold half a change.
+    static bool IsPending(IStoreFileSystem& fs, const std::string& journalPath);
 
 private:
     bool WriteJournal(const std::vector<uint8_t>& bytes);

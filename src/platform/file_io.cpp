@@ -127,6 +127,11 @@ std::optional<std::string> CurrentDirectory() {
     return std::string(buffer.data());
 }
 
+std::string DirectoryWriteError(const std::string& directory) {
+    if (::access(directory.empty() ? "." : directory.c_str(), W_OK | X_OK) == 0) return {};
+    return std::strerror(errno);
+}
+
 std::string FileNameOf(const std::string& path) {
     auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);

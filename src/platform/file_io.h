@@ -41,6 +41,10 @@ std::optional<uint64_t> FreeDiskBytes(const std::string& directory);
 // The process's working directory, or nothing when the system cannot give it.
 std::optional<std::string> CurrentDirectory();
 
+// Empty when this process may create and remove files in the directory,
+// otherwise the operating system's reason ("Read-only file system").
+std::string DirectoryWriteError(const std::string& directory);
+
 // The last component of a path ("a/b/c.set" -> "c.set").
 std::string FileNameOf(const std::string& path);
 // Where the extension of the path's file name starts (its last '.'), or the

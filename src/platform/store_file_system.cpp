@@ -30,6 +30,12 @@ private:
     RandomAccessFile m_file;
 };
 
+std::unique_ptr<IStoreFile> OpenRegularFile(const std::string& path, RandomAccessFile::Access access) {
+    RandomAccessFile file;
+    if (!file.Open(path, access) || !file.IsRegular()) return nullptr;
+    return std::make_unique<PosixStoreFile>(std::move(file));
+}
+
 }  // namespace
 
 PosixStoreFileSystem& PosixStoreFileSystem::Instance() {
@@ -38,9 +44,11 @@ PosixStoreFileSystem& PosixStoreFileSystem::Instance() {
 }
 
 std::unique_ptr<IStoreFile> PosixStoreFileSystem::Open(const std::string& path) {
-    RandomAccessFile file;
-    if (!file.Open(path, RandomAccessFile::Access::ReadWriteCreate) || !file.IsRegular()) return nullptr;
-    return std::make_unique<PosixStoreFile>(std::move(file));
+    return OpenRegularFile(path, RandomAccessFile::Access::ReadWriteCreate);
+}
+
+std::unique_ptr<IStoreFile> PosixStoreFileSystem::OpenForReading(const std::string& path) {
+    return OpenRegularFile(path, RandomAccessFile::Access::Read);
 }
 
 std::optional<std::vector<uint8_t>> PosixStoreFileSystem::ReadWhole(const std::string& path) {

@@ -16,6 +16,9 @@ public:
     virtual ~IStoreFileSystem() = default;
     // Opens the file for reading and writing, creating it when missing.
     virtual std::unique_ptr<IStoreFile> Open(const std::string& path) = 0;
+    // Opens an existing file for reading only; null when it is missing or
+    // cannot be read. Its writes fail.
+    virtual std::unique_ptr<IStoreFile> OpenForReading(const std::string& path) = 0;
     virtual std::optional<std::vector<uint8_t>> ReadWhole(const std::string& path) = 0;
     // Replaces the file as a whole: readers see the old or the new bytes,
     // never a mixture, whatever happens during the write.
@@ -36,6 +39,7 @@ public:
     static PosixStoreFileSystem& Instance();
 
     std::unique_ptr<IStoreFile> Open(const std::string& path) override;
+    std::unique_ptr<IStoreFile> OpenForReading(const std::string& path) override;
     std::optional<std::vector<uint8_t>> ReadWhole(const std::string& path) override;
     bool WriteReplacing(const std::string& path, const std::vector<uint8_t>& bytes) override;
     bool Remove(const std::string& path) override;

@@ -2,6 +2,7 @@
 // generated wave files, listing, showing, compacting, a category and a
 // playlist.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -54,14 +55,41 @@ protected:
         fs::create_directories(m_home);
     }
     void TearDown() override {
-        if (!m_home.empty()) fs::remove_all(m_home);
+        if (m_home.empty()) return;
+        ::chmod(m_home.c_str(), 0755);
+        fs::remove_all(m_home);
     }
 
-    Result Vantor(std::vector<std::string> words) {
+    // The command line of one run, for running several at once.
+    std::string Command(const std::vector<std::string>& words, const std::string& prefix = "") const {
+        using vantor::test::ShellQuote;
+        std::string command = prefix + ShellQuote(std::getenv("VANTOR_BIN")) + " --home " +
+                              ShellQuote(m_home.string()) + " --yes";
+        for (const auto& word : words) command += " " + ShellQuote(word);
+        return command;
+    }
+    Result Vantor(std::vector<std::string> words, const std::string& prefix = "") {
         words.insert(words.begin(), {"--home", m_home.string(), "--yes"});
-        return vantor::test::RunVantor(words);
+        return vantor::test::RunVantor(words, prefix);
     }
     std::string Path(const std::string& name) const { return (m_home / name).string(); }
+    // count short wave files in the folder, named "<prefix> NNN - Title NNN.wav".
+    std::vector<std::string> WriteWaves(const std::string& folder, const std::string& prefix, int count) {
+        fs::create_directories(m_home / folder);
+        std::vector<std::string> paths;
+        for (int i = 0; i < count; ++i) {
+            paths.push_back(Path(folder + "/" + prefix + " " + std::to_string(i) + " - Title " + std::to_string(i) + ".wav"));
+            WriteWave(paths.back(), 2, 44100, 441);
+        }
+        return paths;
+    }
+    int ListedSongs() {
+        Result list = Vantor({"db", "list", "--json"});
+        EXPECT_EQ(list.exitCode, 0) << list.err;
+        int songs = 0;
+        for (size_t at = list.out.find("\"key\""); at != std::string::npos; at = list.out.find("\"key\"", at + 1)) ++songs;
+        return songs;
+    }
 
     fs::path m_home;
 };
@@ -211,6 +239,93 @@ TEST_F(DbCommandLine, EveryCommandDescribesItsOptionsAndRefusesBadNumbers) {
     EXPECT_NE(hex.err.find("not a whole number"), std::string::npos) << hex.err;
     EXPECT_EQ(Vantor({"set", "add", Path("ten.set"), "k", "--track", "1", "--at", "-3"}).exitCode, 2);
     EXPECT_EQ(Vantor({"db", "set", "k", "tempo"}).exitCode, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// Two processes adding songs to one program directory at once: the lock on
+// the database makes one wait for the other, and every song is kept.
+TEST_F(DbCommandLine, ConcurrentAddsKeepEverySong) {
+    std::vector<std::string> add = {"db", "add"};
+    std::vector<std::string> first = add, second = add;
+    for (const auto& path : WriteWaves("one", "First", 100)) first.push_back(path);
+    for (const auto& path : WriteWaves("two", "Second", 100)) second.push_back(path);
+    const std::string both = "(" + Command(first) + " >/dev/null 2>&1 & " + Command(second) +
+                             " >/dev/null 2>&1 & wait)";
+    ASSERT_EQ(std::system(both.c_str()), 0);
+    EXPECT_EQ(ListedSongs(), 200);
+}
+
+// Compacting again and again while another process adds songs loses none.
+TEST_F(DbCommandLine, CompactionDuringAnAddLosesNothing) {
+    std::vector<std::string> seed = {"db", "add"};
+    for (const auto& path : WriteWaves("seed", "Seed", 20)) seed.push_back(path);
+    ASSERT_EQ(Vantor(seed).exitCode, 0);
+    std::vector<std::string> add = {"db", "add"};
+    for (const auto& path : WriteWaves("more", "More", 100)) add.push_back(path);
+    const std::string done = Path("added"), compactions = Path("compactions");
+    const std::string script = "(" + Command(add) + " >/dev/null 2>&1; touch " + vantor::test::ShellQuote(done) + ") & " +
+                               "while [ ! -e " + vantor::test::ShellQuote(done) + " ]; do " + Command({"db", "compact"}) + " >>" +
+                               vantor::test::ShellQuote(compactions) + " 2>&1; done; wait";
+    ASSERT_EQ(std::system(("bash -c " + vantor::test::ShellQuote(script)).c_str()), 0);
+    const std::string log = Slurp(compactions);
+    EXPECT_NE(log.find("compacted:"), std::string::npos) << log;
+    EXPECT_EQ(log.find("could not"), std::string::npos) << log;
+    EXPECT_EQ(ListedSongs(), 120);
+}
+
+// The songs data file cut one byte short: the intact songs are listed with a
+// warning, and compaction names the song it drops.
+TEST_F(DbCommandLine, ADamagedStoreIsListedWithAWarningAndCompactedClean) {
+    const auto files = WriteWaves("songs", "Artist", 3);
+    ASSERT_EQ(Vantor({"db", "add", files[0], files[1], files[2]}).exitCode, 0);
+    fs::resize_file(m_home / "SONGS.DB", fs::file_size(m_home / "SONGS.DB") - 1);
+
+    Result list = Vantor({"db", "list"});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("2 songs"), std::string::npos) << list.out;
+    EXPECT_NE(list.err.find("1 damaged entry"), std::string::npos) << list.err;
+    WriteWave(Path("new.wav"), 2, 44100, 441);
+    ASSERT_EQ(Vantor({"db", "add", Path("new.wav")}).exitCode, 0);
+
+    Result compact = Vantor({"db", "compact"});
+    ASSERT_EQ(compact.exitCode, 0) << compact.err;
+    EXPECT_NE(compact.out.find("dropped damaged entry: " + files[2]), std::string::npos) << compact.out;
+    EXPECT_NE(compact.out.find("compacted: 3 songs"), std::string::npos) << compact.out;
+    Result clean = Vantor({"db", "list"});
+    EXPECT_EQ(clean.err.find("damaged"), std::string::npos) << clean.err;
+    // The dropped song can be added again.
+    ASSERT_EQ(Vantor({"db", "add", files[2]}).exitCode, 0);
+    EXPECT_EQ(ListedSongs(), 4);
+}
+
+// A program directory the user may only read: listing and showing work,
+// changes are refused with the reason.
+TEST_F(DbCommandLine, AReadOnlyDirectoryIsListedAndChangesAreRefused) {
+    const auto prefix = vantor::test::UnprivilegedPrefix();
+    if (!prefix) GTEST_SKIP() << "no way to run without the superuser's rights";
+    const auto files = WriteWaves("songs", "Artist", 2);
+    ASSERT_EQ(Vantor({"db", "add", files[0], files[1]}).exitCode, 0);
+    ASSERT_EQ(Vantor({"db", "category", "add", "Peak"}).exitCode, 0);
+    ASSERT_EQ(::chmod(m_home.c_str(), 0555), 0);
+
+    Result list = Vantor({"db", "list"}, *prefix);
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("2 songs"), std::string::npos) << list.out;
+    Result show = Vantor({"db", "show", files[0]}, *prefix);
+    EXPECT_EQ(show.exitCode, 0) << show.err;
+    EXPECT_NE(show.out.find("Title:          Title 0"), std::string::npos) << show.out;
+    Result categories = Vantor({"db", "category", "list"}, *prefix);
+    EXPECT_EQ(categories.out, "Peak\n") << categories.err;
+
+    Result change = Vantor({"db", "set", files[0], "tempo", "99"}, *prefix);
+    EXPECT_EQ(change.exitCode, 1);
+    EXPECT_NE(change.err.find("cannot be changed: Permission denied"), std::string::npos) << change.err;
+    EXPECT_EQ(Vantor({"db", "compact"}, *prefix).exitCode, 1);
+    ::chmod(m_home.c_str(), 0755);
+    EXPECT_NE(Vantor({"db", "show", files[0]}).out.find("Tempo:          130.000"), std::string::npos);
 }
 
 }  // namespace

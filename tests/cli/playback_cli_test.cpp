@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -87,6 +88,27 @@ TEST_F(PlaybackCliTest, PlayRunsToTheEndOnTheNullDevice) {
     EXPECT_NE(played.out.find("played to 00:00:00.5"), std::string::npos) << played.out;
     EXPECT_EQ(Run("play " + Set() + " --device 1234").exitCode, 2);
     EXPECT_EQ(Run("play " + Set() + " --loop 2").exitCode, 2);
+}
+
+// A program directory the user may only read (a shared library, a read-only
+// disk): the database opens for reading, and mixing down and playing work.
+TEST_F(PlaybackCliTest, MixdownAndPlayReadADatabaseTheyCannotWrite) {
+    const auto prefix = test::UnprivilegedPrefix();
+    if (!prefix) GTEST_SKIP() << "no way to run without the superuser's rights";
+    ASSERT_EQ(Run("set add " + Set() + " --track 1 --at 0 \"" + Song(1) + "\" --to 0.5").exitCode, 0);
+    const fs::path out = home.string() + "-out";
+    fs::create_directories(out);
+    ::chmod(out.c_str(), 0777);
+    ASSERT_EQ(::chmod(home.c_str(), 0555), 0);
+    auto runReadOnly = [&](const std::string& arguments) {
+        return RunVantor("--home " + home.string() + " " + arguments, *prefix);
+    };
+    auto mixed = runReadOnly("mixdown " + Set() + " " + (out / "mix.wav").string());
+    EXPECT_EQ(mixed.exitCode, 0) << mixed.out;
+    EXPECT_TRUE(fs::exists(out / "mix.wav"));
+    EXPECT_EQ(runReadOnly("play " + Set() + " --device null").exitCode, 0);
+    ::chmod(home.c_str(), 0755);
+    fs::remove_all(out);
 }
 
 }  // namespace

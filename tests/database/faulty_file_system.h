@@ -38,6 +38,12 @@ public:
         if (!file) return nullptr;
         return std::make_unique<File>(*this, std::move(file));
     }
+    std::unique_ptr<IStoreFile> OpenForReading(const std::string& path) override {
+        if (m_dead) return nullptr;
+        auto file = m_real.OpenForReading(path);
+        if (!file) return nullptr;
+        return std::make_unique<File>(*this, std::move(file));
+    }
     std::optional<std::vector<uint8_t>> ReadWhole(const std::string& path) override {
         if (m_dead) return std::nullopt;
         return m_real.ReadWhole(path);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,19 @@ inline std::string ShellQuote(const std::string& word) {
     return quoted + "'";
 }
 
+// Put before the program, runs it as a user who may not write a directory of
+// mode 0555 that this process made: nobody (through setpriv) when the tests
+// run as the superuser, who writes anywhere; otherwise nothing. None when the
+// superuser has no setpriv.
+inline std::optional<std::string> UnprivilegedPrefix() {
+    if (::geteuid() != 0) return std::string();
+    if (std::system("command -v setpriv >/dev/null 2>&1") != 0) return std::nullopt;
+    return std::string("setpriv --reuid=65534 --regid=65534 --clear-groups ");
+}
+
 // Runs the built program (VANTOR_BIN, which CTest sets) with a shell command
-// line of arguments and no input.
-inline CliResult RunVantor(const std::string& arguments) {
+// line of arguments and no input; prefix goes before the program.
+inline CliResult RunVantor(const std::string& arguments, const std::string& prefix = "") {
     CliResult result;
     const char* bin = std::getenv("VANTOR_BIN");
     if (!bin) {
@@ -45,7 +56,7 @@ inline CliResult RunVantor(const std::string& arguments) {
     ::close(errFd);
     const std::string errPath = errName.data();
 
-    std::string command = ShellQuote(bin) + " " + arguments + " </dev/null 2>" + ShellQuote(errPath);
+    std::string command = prefix + ShellQuote(bin) + " " + arguments + " </dev/null 2>" + ShellQuote(errPath);
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[4096];
         size_t n;
@@ -61,10 +72,10 @@ inline CliResult RunVantor(const std::string& arguments) {
 
 // The same with each word quoted, so that names with spaces or quotes pass
 // as they are.
-inline CliResult RunVantor(const std::vector<std::string>& words) {
+inline CliResult RunVantor(const std::vector<std::string>& words, const std::string& prefix = "") {
     std::string arguments;
     for (const auto& word : words) arguments += (arguments.empty() ? "" : " ") + ShellQuote(word);
-    return RunVantor(arguments);
+    return RunVantor(arguments, prefix);
 }
 
 }  // namespace vantor::test
