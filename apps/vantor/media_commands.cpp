@@ -9,7 +9,7 @@
 #include "engine/mp3_file.h"
 #include "engine/wave_file.h"
 #include "json_output.h"
-#include "platform/file_access.h"
+#include "platform/file_io.h"
 #include "views/replace_question.h"
 
 namespace vantor::cli {
@@ -17,7 +17,7 @@ namespace vantor::cli {
 namespace {
 
 int Convert(CommandContext& context, const std::string& mp3, const std::string& wave) {
-    if (const std::string problem = WriteProblem(wave); !problem.empty())
+    if (const std::string problem = FileWriteError(wave); !problem.empty())
         throw CommandFailure("cannot write " + wave + ": " + problem);
     if (!ConfirmReplace(context.ui, wave)) throw CommandFailure("not replaced: " + wave);
     const bool ok =

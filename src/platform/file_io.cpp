@@ -132,6 +132,15 @@ std::string DirectoryWriteError(const std::string& directory) {
     return std::strerror(errno);
 }
 
+std::string FileWriteError(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+        return ::access(path.c_str(), W_OK) == 0 ? std::string() : std::strerror(errno);
+    }
+    return DirectoryWriteError(DirectoryOf(path));
+}
+
 std::string FileNameOf(const std::string& path) {
     auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);

@@ -45,6 +45,11 @@ std::optional<std::string> CurrentDirectory();
 // otherwise the operating system's reason ("Read-only file system").
 std::string DirectoryWriteError(const std::string& directory);
 
+// Why a file could not be created or written at path, in the operating
+// system's words ("No such file or directory", "Permission denied"); empty
+// when nothing stands in the way.
+std::string FileWriteError(const std::string& path);
+
 // The last component of a path ("a/b/c.set" -> "c.set").
 std::string FileNameOf(const std::string& path);
 // Where the extension of the path's file name starts (its last '.'), or the

@@ -2,7 +2,7 @@
 
 #include "engine/set_format.h"
 #include "engine/set_songs.h"
-#include "platform/file_access.h"
+#include "platform/file_io.h"
 #include "views/replace_question.h"
 
 namespace vantor {
@@ -62,7 +62,7 @@ bool CMixdownDialog::PrepareFile(const CMusicSet& set, const std::string& fileNa
                         kCaption, MessageButtons::Ok, MessageIcon::Error);
         return false;
     }
-    if (const std::string problem = WriteProblem(fileName); !problem.empty()) {
+    if (const std::string problem = FileWriteError(fileName); !problem.empty()) {
         m_ui.MessageBox("Unable to write " + fileName + ": " + problem + ".", kCaption, MessageButtons::Ok,
                         MessageIcon::Error);
         return false;
