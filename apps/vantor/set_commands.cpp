@@ -26,8 +26,10 @@ double Seconds(int64_t frames, int32_t sampleRate) {
 // or damaged file is reported as the editor reports it.
 class OpenedSet {
 public:
-    OpenedSet(CommandContext& context, const std::string& path) : m_document(context.ui) {
-        if (!m_document.Open(path)) throw CommandFailure("cannot open the set " + path);
+    enum class Access { Read, Edit };
+    OpenedSet(CommandContext& context, const std::string& path, Access access) : m_document(context.ui) {
+        const bool opened = access == Access::Edit ? m_document.OpenForEditing(path) : m_document.Open(path);
+        if (!opened) throw CommandFailure("cannot open the set " + path);
     }
     CMusicSet& Set() { return *m_document.GetSet(); }
     void Save() {
@@ -148,7 +150,7 @@ void PrintEvent(const CEvent& event, int32_t rate) {
 }
 
 int ShowSet(CommandContext& context, const std::string& path, bool json) {
-    OpenedSet opened(context, path);
+    OpenedSet opened(context, path, OpenedSet::Access::Read);
     const CMusicSet& set = opened.Set();
     const int32_t rate = set.GetSampleRate();
     const auto& tracks = set.GetTracks();
@@ -206,7 +208,7 @@ struct AddOptions {
 };
 
 int AddSegment(CommandContext& context, AddOptions& options) {
-    OpenedSet opened(context, options.set);
+    OpenedSet opened(context, options.set, OpenedSet::Access::Edit);
     options.request.track = opened.AudioTrack(options.track);
     auto placed = InsertSongSegment(opened.Set(), context.Database(), options.request,
                                     context.config.GetReferencePoint(), context.config.GetDefaultTempo());
@@ -249,7 +251,7 @@ int AddSegmentEffect(CommandContext& context, const EffectOptions& options) {
         throw UsageError("give pairs of envelope points");
     std::vector<EnvelopePoint> points;
     for (const auto& text : options.points) points.push_back(ParsePoint(text));
-    OpenedSet opened(context, options.set);
+    OpenedSet opened(context, options.set, OpenedSet::Access::Edit);
     const int32_t track = opened.AudioTrack(options.track);
     auto event = AddSegmentEnvelope(opened.Set(), context.Effects(), track, options.at, options.effect, options.parameter, points);
     if (!event) return context.Refused(event.Error());
@@ -268,7 +270,7 @@ struct TrackEffectOptions {
 };
 
 int AddTrackEffectCommand(CommandContext& context, const TrackEffectOptions& options) {
-    OpenedSet opened(context, options.set);
+    OpenedSet opened(context, options.set, OpenedSet::Access::Edit);
     const int32_t track = opened.AudioTrack(options.track);
     if (Status added = AddTrackEffect(opened.Set(), context.Effects(), track, options.effect, options.parameter, options.value); !added)
         return context.Refused(added.Error());

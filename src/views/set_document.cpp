@@ -43,6 +43,25 @@ bool CSetDocument::Open(const std::string& path) {
     return true;
 }
 
+bool CSetDocument::OpenForEditing(const std::string& path) {
+    const std::string directory = DirectoryOf(path);
+    if (!m_editLock.Open(directory, false)) {
+        m_ui.MessageBox("Unable to find specified file.", "Open Set", MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    FileLock::Outcome locked = m_editLock.Lock(FileLock::Mode::Exclusive, FileLock::Wait::Try);
+    if (locked == FileLock::Outcome::Busy) {
+        m_ui.ShowProgress("Waiting for another vantor process to finish changing the sets in " + directory, 0);
+        locked = m_editLock.Lock(FileLock::Mode::Exclusive, FileLock::Wait::Block);
+        m_ui.EndProgress();
+    }
+    if (locked != FileLock::Outcome::Locked || !Open(path)) {
+        m_editLock.Close();
+        return false;
+    }
+    return true;
+}
+
 bool CSetDocument::WriteTo(const std::string& path) {
     if (!WriteSetFile(*m_set, path)) {
         m_ui.MessageBox("Unable to save set file " + path + ".", "Save Set", MessageButtons::Ok, MessageIcon::Error);
@@ -105,6 +124,7 @@ bool CSetDocument::Close() {
     if (m_recentFiles && !m_path.empty()) m_recentFiles->Add(m_path);
     m_set.reset();
     m_path.clear();
+    m_editLock.Close();
     return true;
 }
 

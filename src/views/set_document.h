@@ -4,6 +4,7 @@
 
 #include "model/music_set.h"
 #include "model/ref_ptr.h"
+#include "platform/file_lock.h"
 #include "platform/recent_file_list.h"
 #include "platform/user_interface.h"
 
@@ -20,6 +21,12 @@ public:
     // Reads the set file; a missing or unreadable file, or one in a format
     // the engine cannot render, is reported and nothing is opened.
     bool Open(const std::string& path);
+    // Open for a change that other processes must not interleave with:
+    // holds an exclusive lock on the set's directory (the file itself is
+    // replaced on every save, so it cannot carry the lock) until the
+    // document is closed or destroyed, and reads the set once it holds it.
+    // While another process holds it, the wait is shown as progress.
+    bool OpenForEditing(const std::string& path);
     // Writes to the set's path, or does Save As when it has none. A failed
     // write is reported and leaves the set modified.
     bool Save();
@@ -46,6 +53,7 @@ private:
     RecentFileList* m_recentFiles;
     RefPtr<CMusicSet> m_set;
     std::string m_path;
+    FileLock m_editLock;
 };
 
 }  // namespace vantor

@@ -141,3 +141,29 @@ TEST_F(SafetyCli, ADamagedConfigurationIsReportedAndKept) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// Two processes adding to one set: each edit reads the set after the other's
+// has been saved, so no segment is lost.
+TEST_F(SafetyCli, ConcurrentEditsOfOneSetKeepEverySegment) {
+    ASSERT_EQ(Run({"--yes", "set", "new", Set(), "--tracks", "2"}).exitCode, 0);
+    auto adds = [&](int track) {
+        std::string script;
+        for (int i = 0; i < 4; ++i)
+            script += test::ShellQuote(std::getenv("VANTOR_BIN")) + " --home " + test::ShellQuote(home.string()) +
+                      " set add " + test::ShellQuote(Set()) + " " + test::ShellQuote(Song(track)) + " --track " +
+                      std::to_string(track) + " --at " + std::to_string(i * 3) + " >/dev/null 2>&1; ";
+        return "(" + script + ")";
+    };
+    const std::string both = adds(1) + " & " + adds(2) + " & wait";
+    ASSERT_EQ(std::system(("bash -c " + test::ShellQuote(both)).c_str()), 0);
+    auto shown = Run({"set", "show", Set()});
+    ASSERT_EQ(shown.exitCode, 0);
+    EXPECT_NE(shown.out.find("Track 1 \"Track 1\": 4 events"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("Track 2 \"Track 2\": 4 events"), std::string::npos) << shown.out;
+}
+
+}  // namespace
+}  // namespace vantor
