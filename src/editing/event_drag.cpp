@@ -191,7 +191,9 @@ void EventDrag::DragStart(int64_t position) {
     const int64_t se = before.GetEnd();
     const double ratio = before.GetRatio();
     if (!(ratio > 0) || !std::isfinite(ratio)) return;
-    auto newStart = [&](int64_t l) { return s0 + static_cast<int64_t>(std::trunc((l - p0) / ratio)); };
+    // Rounded down, so the frame at the new position is the source frame that
+    // plays there: a start-drag never reveals frames before the source's 0.
+    auto newStart = [&](int64_t l) { return s0 + static_cast<int64_t>(std::floor((l - p0) / ratio)); };
     auto lengthAt = [&](int64_t l) { return static_cast<int64_t>((se - newStart(l)) * ratio); };
     auto valid = [&](int64_t l) {
         const int64_t start = newStart(l);
