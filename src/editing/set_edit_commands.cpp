@@ -133,7 +133,7 @@ Status SetEditCommands::ReplaceSegmentDesign(int32_t t, CEvent* event, const CSe
     return {};
 }
 
-Result<EffectSpan> SetEditCommands::CheckAddEffect() const {
+Result<AddEffectSpan> SetEditCommands::CheckAddEffect() const {
     const int32_t t = m_state.GetSelectedTrack();
     if (!m_state.IsAudioTrack(t))
         return Refusal{"Select the the track to use when adding the effect.", "Add Effect", MessageIcon::Error};
@@ -143,7 +143,7 @@ Result<EffectSpan> SetEditCommands::CheckAddEffect() const {
         return Refusal{"Place the left marker at the point to start the effect,\nand the right marker at the point to "
                        "stop the effect.",
                        "Add Effect", MessageIcon::Error};
-    return EffectSpan{t, left, right};
+    return AddEffectSpan{t, left, right};
 }
 
 Status SetEditCommands::SetLoop() {

@@ -10,7 +10,7 @@ namespace vantor {
 class CMusicDatabase;
 
 // The span Add Effect works on: [start, end) of an audio track.
-struct EffectSpan {
+struct AddEffectSpan {
     int32_t track = 0;
     int32_t start = 0;
     int32_t end = 0;
@@ -52,7 +52,7 @@ public:
 
     // The checks of Add Effect: an audio track selected, the left marker
     // before the right one.
-    Result<EffectSpan> CheckAddEffect() const;
+    Result<AddEffectSpan> CheckAddEffect() const;
 
     // The loop range [left position, right position].
     Status SetLoop();
