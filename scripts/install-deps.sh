@@ -12,6 +12,7 @@ packages=(
   portaudio19-dev
   aubio-tools
   libfftw3-dev
+  libcli11-dev nlohmann-json3-dev
 )
 
 missing=()

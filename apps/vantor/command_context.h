@@ -1,43 +1,94 @@
 #pragma once
 
-#include <string>
-#include <vector>
+#include <CLI/CLI.hpp>
 
-#include "platform/console_user_interface.h"
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
 #include "config/configuration.h"
+#include "database/music_database.h"
+#include "engine/effect_manager_impl.h"
+#include "model/recent_title_list.h"
+#include "platform/console_user_interface.h"
+#include "platform/device_id.h"
+#include "platform/result.h"
 
 namespace vantor::cli {
 
-// What every command gets: its own words (after the command group's name),
-// the console user interface and the configuration of the program directory.
-struct CommandContext {
-    std::vector<std::string> words;
+// A wrong command line found after parsing (a track the set does not have):
+// the message is printed and the program exits with 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A failed operation: the message is printed and the program exits with 1.
+class CommandFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What every command works with: the console, the configuration of the
+// program directory, and the database, effects and latest titles, each
+// opened once on first use. Parsing chooses the action; main runs it once
+// the configuration is loaded.
+class CommandContext {
+public:
+    CommandContext(ConsoleUserInterface& ui, CConfiguration& config) : ui(ui), config(config) {}
+
     ConsoleUserInterface& ui;
     CConfiguration& config;
+    std::function<int()> action;
+
+    // The music database of the program directory; a failure ends the command.
+    CMusicDatabase& Database();
+    // The effect types of the configured effects directory.
+    CEffectManagerImpl& Effects();
+    // The latest titles beside the database, with the configured limit.
+    CRecentTitleList& RecentTitles();
+
+    // Tells the user why the operation was refused; the command's exit code.
+    int Refused(const Refusal& refusal);
+
+private:
+    std::unique_ptr<CMusicDatabase> m_database;
+    std::unique_ptr<CEffectManagerImpl> m_effects;
+    std::unique_ptr<CRecentTitleList> m_recent;
 };
 
-// One command group ("set", "config", ...): its name, the line shown in the
-// usage text, and its entry point, which returns the exit code.
-struct CommandGroup {
-    const char* name;
-    const char* usage;
-    int (*run)(CommandContext& context);
-};
+// Makes the subcommand run the action once parsing is done.
+void OnRun(CLI::App* command, CommandContext& context, std::function<int()> action);
 
-// The groups, one file each; main.cpp lists them.
-int RunSetCommand(CommandContext& context);
-int RunConfigCommand(CommandContext& context);
-int RunDbCommand(CommandContext& context);
-int RunPlaylistCommand(CommandContext& context);
-int RunConvertCommand(CommandContext& context);
-int RunInfoCommand(CommandContext& context);
-int RunEffectsCommand(CommandContext& context);
-int RunDevicesCommand(CommandContext& context);
-int RunMixdownCommand(CommandContext& context);
-int RunPlayCommand(CommandContext& context);
-int RunSummaryCommand(CommandContext& context);
-int RunAnalyzeCommand(CommandContext& context);
-int RunCueCommand(CommandContext& context);
-int RunDbUpdateCommand(CommandContext& context);
+// Whole numbers in decimal only: "010" is ten, "0x10" is refused.
+const CLI::Validator& DecimalInteger();
+// A switch: on/off, yes/no, true/false, 1/0.
+bool ParseSwitch(const std::string& text);
+extern const CLI::Validator kSwitch;
+
+// A device identifier as 32 hexadecimal digits.
+std::string DeviceIdHex(const DeviceId& id);
+// "default" (all zero), "null" when allowNull (the silent device), or 32
+// hexadecimal digits; a usage error otherwise.
+DeviceId ParseDeviceId(const std::string& text, bool allowNull);
+
+// Seconds on the command line to frames at the set's rate.
+uint32_t SecondsToFrames(double seconds, int32_t sampleRate);
+
+// The song stored under the key, or under the file's absolute path; null when neither.
+RefPtr<CSongProfile> FindStoredSong(CMusicDatabase& database, const std::string& keyOrFile);
+std::string AbsolutePath(const std::string& path);
+
+// The command groups, one file each; main.cpp adds them.
+void AddSetCommands(CLI::App& app, CommandContext& context);
+void AddConfigCommands(CLI::App& app, CommandContext& context);
+void AddDbCommands(CLI::App& app, CommandContext& context);
+void AddPlaylistCommands(CLI::App& app, CommandContext& context);
+void AddMediaCommands(CLI::App& app, CommandContext& context);
+void AddEffectsCommands(CLI::App& app, CommandContext& context);
+void AddDevicesCommands(CLI::App& app, CommandContext& context);
+void AddPlaybackCommands(CLI::App& app, CommandContext& context);
+void AddAnalysisCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace vantor::cli

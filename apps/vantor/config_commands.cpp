@@ -2,27 +2,18 @@
 // with the Configuration dialog's checks.
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
-#include "arguments.h"
 #include "command_context.h"
-#include "platform/json_writer.h"
+#include "json_output.h"
 #include "views/configuration_dialog.h"
-#include "workstation.h"
 
 namespace vantor::cli {
 
 namespace {
 
 std::string DeviceText(const DeviceId& id) { return IsDefaultDevice(id) ? "default" : DeviceIdHex(id); }
-
-DeviceId ParseDevice(const std::string& text) { return ParseDeviceId(text, false); }
-
-bool ParseBool(const std::string& text) {
-    if (text == "1" || text == "yes" || text == "true" || text == "on") return true;
-    if (text == "0" || text == "no" || text == "false" || text == "off") return false;
-    throw UsageError("a switch is on or off (1/0, yes/no, true/false)");
-}
 
 // One editable field of the dialog: its command-line name, its caption in the
 // dialog, and how a value is put into the dialog's controls.
@@ -32,96 +23,108 @@ struct EditableField {
     std::function<void(CConfigurationDialog::Values&, const std::string&)> set;
 };
 
+bool Switch(const std::string& text) {
+    if (kSwitch(std::string(text)).empty()) return ParseSwitch(text);
+    throw UsageError("a switch is on or off (1/0, yes/no, true/false)");
+}
+
+int64_t Whole(const std::string& text, const char* message) {
+    std::string digits = text;
+    if (!DecimalInteger()(digits).empty()) throw UsageError(message);
+    try {
+        return std::stoll(digits);
+    } catch (const std::exception&) {
+        throw UsageError(message);
+    }
+}
+
 const std::vector<EditableField>& EditableFields() {
     using V = CConfigurationDialog::Values;
     static const std::vector<EditableField> fields = {
-        {"set-output", "Set Output:", [](V& v, const std::string& s) { v.setOutputDevice = ParseDevice(s); }},
+        {"set-output", "Set Output:",
+         [](V& v, const std::string& s) { v.setOutputDevice = ParseDeviceId(s, false); }},
         {"audition-output", "Audition Output:",
-         [](V& v, const std::string& s) { v.auditionOutputDevice = ParseDevice(s); }},
+         [](V& v, const std::string& s) { v.auditionOutputDevice = ParseDeviceId(s, false); }},
         {"tracks", "Number of Tracks:",
-         [](V& v, const std::string& s) {
-             auto n = ParseInteger(s);
-             if (!n) throw UsageError("Number of Tracks must be between 1 and 12.");
-             v.numberOfTracks = *n;
-         }},
+         [](V& v, const std::string& s) { v.numberOfTracks = Whole(s, "Number of Tracks must be between 1 and 12."); }},
         {"wave-directory", "Default Local Wave Files:", [](V& v, const std::string& s) { v.waveDirectory = s; }},
         {"effects-directory", "Effect Libraries:", [](V& v, const std::string& s) { v.effectsDirectory = s; }},
         {"fill-from-filename", "Automatically fill title/author/mixer from filename.",
-         [](V& v, const std::string& s) { v.fillFromFileName = ParseBool(s); }},
+         [](V& v, const std::string& s) { v.fillFromFileName = Switch(s); }},
         {"round-tempo", "Round calculated tempo to nearest whole number.",
-         [](V& v, const std::string& s) { v.roundTempo = ParseBool(s); }},
+         [](V& v, const std::string& s) { v.roundTempo = Switch(s); }},
         {"reference-point", "Reference Point:",
          [](V& v, const std::string& s) {
-             if (!ParseReal(s)) throw UsageError("the reference point is a number");
+             if (!CLI::Number(std::string(s)).empty()) throw UsageError("the reference point is a number");
              v.referencePoint = s;
          }},
-        {"normalization", "Enable Normalization.", [](V& v, const std::string& s) { v.normalization = ParseBool(s); }},
+        {"normalization", "Enable Normalization.", [](V& v, const std::string& s) { v.normalization = Switch(s); }},
         {"max-titles", "Maximum titles in the latest music list:",
          [](V& v, const std::string& s) {
-             auto n = ParseInteger(s);
-             if (!n || *n < 0 || *n > INT32_MAX) throw UsageError("the maximum is a whole number of titles");
-             v.maxLatestTitles = s;
+             const int64_t n = Whole(s, "the maximum is a whole number of titles");
+             if (n < 0 || n > INT32_MAX) throw UsageError("the maximum is a whole number of titles");
+             v.maxLatestTitles = std::to_string(n);
          }},
         {"delete-summaries", "Delete summary (.sm) files when unloading archived music.",
-         [](V& v, const std::string& s) { v.deleteSummaries = ParseBool(s); }},
+         [](V& v, const std::string& s) { v.deleteSummaries = Switch(s); }},
         {"sound-server", "Use Playhost for Set Audio Output.",
-         [](V& v, const std::string& s) { v.useSoundServer = ParseBool(s); }},
-        {"hide-private", "Hide Private Music", [](V& v, const std::string& s) { v.hidePrivateMusic = ParseBool(s); }},
+         [](V& v, const std::string& s) { v.useSoundServer = Switch(s); }},
+        {"hide-private", "Hide Private Music", [](V& v, const std::string& s) { v.hidePrivateMusic = Switch(s); }},
         {"generate-summaries", "Automatically generate summary (.sm) file when adding music.",
-         [](V& v, const std::string& s) { v.generateSummaries = ParseBool(s); }},
+         [](V& v, const std::string& s) { v.generateSummaries = Switch(s); }},
         {"decode-mp3", "Automatically decode mp3s when adding music.",
-         [](V& v, const std::string& s) { v.decodeMp3 = ParseBool(s); }},
+         [](V& v, const std::string& s) { v.decodeMp3 = Switch(s); }},
         {"midi-device", "In Device:",
          [](V& v, const std::string& s) {
-             auto n = ParseInteger(s);
-             if (!n || *n < 0 || *n > INT32_MAX) throw UsageError("the MIDI input device is a device number");
-             v.midiInputDevice = static_cast<int32_t>(*n);
+             const int64_t n = Whole(s, "the MIDI input device is a device number");
+             if (n < 0 || n > INT32_MAX) throw UsageError("the MIDI input device is a device number");
+             v.midiInputDevice = static_cast<int32_t>(n);
          }},
     };
     return fields;
 }
 
-int ShowConfig(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(0, 0);
-    const CConfiguration& c = context.config;
-    if (args.Flag("--json")) {
-        JsonWriter json;
-        json.BeginObject()
-            .Field("programDirectory", c.GetProgramDirectory())
-            .Field("auditionOutput", DeviceText(c.GetAuditionOutputDeviceId()))
-            .Field("setOutput", DeviceText(c.GetSetOutputDeviceId()))
-            .Field("samplesPerSecond", c.GetSamplesPerSecond())
-            .Field("channels", c.GetChannels())
-            .Field("bitsPerSample", c.GetBitsPerSample())
-            .Field("tracks", c.GetNumberOfTracks())
-            .Field("defaultTempo", c.GetDefaultTempo())
-            .Field("setEditorDisplayValue", c.GetSetEditorDisplayValue())
-            .Field("waveDirectory", c.GetWaveDirectory())
-            .Field("fillFromFilename", c.GetFillFromFileName())
-            .Field("startThreshold", c.GetStartThreshold())
-            .Field("roundTempo", c.GetRoundTempo())
-            .Field("effectsDirectory", c.GetEffectsDirectory())
-            .Field("referencePoint", c.GetReferencePoint())
-            .Field("normalization", c.GetNormalizationEnabled())
-            .Field("maxTitles", c.GetMaxLatestTitles())
-            .Field("deleteSummaries", c.GetDeleteSummaries())
-            .Field("soundServer", c.GetUseSoundServer())
-            .Field("hidePrivate", c.GetHidePrivateMusic())
-            .Field("midiDevice", c.GetMidiInputDevice())
-            .Field("generateSummaries", c.GetGenerateSummaries())
-            .Field("decodeMp3", c.GetDecodeMp3())
-            .Field("tempoDetector", c.GetTempoDetector() == CConfiguration::kClassicTempoDetector ? "classic" : "robust")
-            .Field("lowestTempo", c.GetLowestTempo())
-            .Field("highestTempo", c.GetHighestTempo());
-        json.Key("genres").BeginArray();
+const char* DetectorName(const CConfiguration& c) {
+    return c.GetTempoDetector() == CConfiguration::kClassicTempoDetector ? "classic" : "robust";
+}
+
+int ShowConfig(const CConfiguration& c, bool json) {
+    if (json) {
+        Json genres = Json::array();
         for (int32_t i = 0; i < c.GetGenrePresets().GetCount(); ++i) {
             const CGenrePreset* genre = c.GetGenrePresets().GetAt(i);
-            json.BeginObject().Field("id", genre->GetId()).Field("name", genre->GetName()).EndObject();
+            genres.push_back({{"id", genre->GetId()}, {"name", genre->GetName()}});
         }
-        json.EndArray().Key("effectPresetNames").BeginArray();
-        for (int i = 0; i < CConfiguration::kEffectPresetNames; ++i) json.String(c.GetEffectPresetName(i));
-        json.EndArray().EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        Json presets = Json::array();
+        for (int i = 0; i < CConfiguration::kEffectPresetNames; ++i) presets.push_back(c.GetEffectPresetName(i));
+        PrintJson({{"programDirectory", c.GetProgramDirectory()},
+                   {"auditionOutput", DeviceText(c.GetAuditionOutputDeviceId())},
+                   {"setOutput", DeviceText(c.GetSetOutputDeviceId())},
+                   {"samplesPerSecond", c.GetSamplesPerSecond()},
+                   {"channels", c.GetChannels()},
+                   {"bitsPerSample", c.GetBitsPerSample()},
+                   {"tracks", c.GetNumberOfTracks()},
+                   {"defaultTempo", JsonReal(c.GetDefaultTempo())},
+                   {"setEditorDisplayValue", JsonReal(c.GetSetEditorDisplayValue())},
+                   {"waveDirectory", c.GetWaveDirectory()},
+                   {"fillFromFilename", c.GetFillFromFileName()},
+                   {"startThreshold", JsonReal(c.GetStartThreshold())},
+                   {"roundTempo", c.GetRoundTempo()},
+                   {"effectsDirectory", c.GetEffectsDirectory()},
+                   {"referencePoint", JsonReal(c.GetReferencePoint())},
+                   {"normalization", c.GetNormalizationEnabled()},
+                   {"maxTitles", c.GetMaxLatestTitles()},
+                   {"deleteSummaries", c.GetDeleteSummaries()},
+                   {"soundServer", c.GetUseSoundServer()},
+                   {"hidePrivate", c.GetHidePrivateMusic()},
+                   {"midiDevice", c.GetMidiInputDevice()},
+                   {"generateSummaries", c.GetGenerateSummaries()},
+                   {"decodeMp3", c.GetDecodeMp3()},
+                   {"tempoDetector", DetectorName(c)},
+                   {"lowestTempo", JsonReal(c.GetLowestTempo())},
+                   {"highestTempo", JsonReal(c.GetHighestTempo())},
+                   {"genres", genres},
+                   {"effectPresetNames", presets}});
         return 0;
     }
     std::printf("Program directory: %s\n", c.GetProgramDirectory().c_str());
@@ -137,9 +140,8 @@ int ShowConfig(CommandContext& context, const Arguments& args) {
     std::printf("Reference Point: %1.5f\n", c.GetReferencePoint());
     std::printf("Maximum titles in the latest music list: %u\n", static_cast<unsigned>(c.GetMaxLatestTitles()));
     std::printf("MIDI input device: %d\n", c.GetMidiInputDevice());
-    std::printf("Tempo detector: %s, accepted tempos %.1f-%.1f BPM\n",
-                c.GetTempoDetector() == CConfiguration::kClassicTempoDetector ? "classic" : "robust",
-                c.GetLowestTempo(), c.GetHighestTempo());
+    std::printf("Tempo detector: %s, accepted tempos %.1f-%.1f BPM\n", DetectorName(c), c.GetLowestTempo(),
+                c.GetHighestTempo());
     auto flag = [](const char* caption, bool on) { std::printf("[%c] %s\n", on ? 'x' : ' ', caption); };
     flag("Automatically fill title/author/mixer from filename.", c.GetFillFromFileName());
     flag("Round calculated tempo to nearest whole number.", c.GetRoundTempo());
@@ -161,45 +163,37 @@ int ShowConfig(CommandContext& context, const Arguments& args) {
 }
 
 // The analysis settings have no control in the Configuration dialog; they are
-// checked here and saved at once.
-bool SetAnalysisSetting(CommandContext& context, const std::string& name, const std::string& value) {
-    CConfiguration& c = context.config;
+// checked by the parser and saved at once.
+int SetAnalysisSetting(CConfiguration& c, const std::string& name, const std::string& value) {
     if (name == "tempo-detector") {
-        if (value == "classic") {
-            c.SetTempoDetector(CConfiguration::kClassicTempoDetector);
-        } else if (value == "robust") {
-            c.SetTempoDetector(CConfiguration::kRobustTempoDetector);
-        } else {
-            throw UsageError("the tempo detector is classic or robust");
-        }
-    } else if (name == "tempo-range") {
-        auto comma = value.find(',');
-        auto low = comma == std::string::npos ? std::nullopt : ParseReal(value.substr(0, comma));
-        auto high = comma == std::string::npos ? std::nullopt : ParseReal(value.substr(comma + 1));
-        if (!low || !high || *low <= 0 || *high <= *low) throw UsageError("the tempo range is LOW,HIGH in BPM, LOW below HIGH");
-        c.SetTempoRange(*low, *high);
+        if (value != "classic" && value != "robust") throw UsageError("the tempo detector is classic or robust");
+        c.SetTempoDetector(value == "classic" ? CConfiguration::kClassicTempoDetector
+                                              : CConfiguration::kRobustTempoDetector);
     } else {
-        return false;
+        auto comma = value.find(',');
+        double low = 0;
+        double high = 0;
+        try {
+            low = std::stod(value.substr(0, comma));
+            high = std::stod(value.substr(comma + 1));
+        } catch (const std::exception&) {
+            comma = std::string::npos;
+        }
+        if (comma == std::string::npos || !(low > 0) || !(high > low))
+            throw UsageError("the tempo range is LOW,HIGH in BPM, LOW below HIGH");
+        c.SetTempoRange(low, high);
     }
     if (!c.Save(c.ProgramPath("Vantor.cfg"))) throw CommandFailure("cannot write " + c.ProgramPath("Vantor.cfg"));
     std::printf("%s %s\n", name.c_str(), value.c_str());
-    return true;
+    return 0;
 }
 
-int SetConfig(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(2, 2);
-    const std::string& name = args.Positional(0, "NAME");
-    const std::string& value = args.Positional(1, "VALUE");
-    if (SetAnalysisSetting(context, name, value)) return 0;
-    CConfigurationDialog dialog(context.config, context.ui);
+int SetConfig(CommandContext& context, const std::string& name, const std::string& value) {
+    if (name == "tempo-detector" || name == "tempo-range") return SetAnalysisSetting(context.config, name, value);
     const EditableField* field = nullptr;
     for (const auto& f : EditableFields())
         if (name == f.name) field = &f;
-    if (!field) {
-        std::string names;
-        for (const auto& f : EditableFields()) names += std::string(names.empty() ? "" : ", ") + f.name;
-        throw UsageError("unknown setting \"" + name + "\"; the settings are " + names + ", tempo-detector, tempo-range");
-    }
+    CConfigurationDialog dialog(context.config, context.ui);
     field->set(dialog.GetValues(), value);
     if (!dialog.OnOK()) return 1;
     std::printf("%s %s\n", field->caption, value.c_str());
@@ -208,13 +202,33 @@ int SetConfig(CommandContext& context, const Arguments& args) {
 
 }  // namespace
 
-int RunConfigCommand(CommandContext& context) {
-    if (context.words.empty()) throw UsageError("missing config command");
-    std::string verb = context.words[0];
-    std::vector<std::string> rest(context.words.begin() + 1, context.words.end());
-    if (verb == "show") return ShowConfig(context, Arguments(rest, {}, {"--json"}));
-    if (verb == "set") return SetConfig(context, Arguments(rest, {}, {}));
-    throw UsageError("unknown config command \"" + verb + "\"");
+void AddConfigCommands(CLI::App& app, CommandContext& context) {
+    CLI::App* group = app.add_subcommand("config", "The configuration of the program directory (Vantor.cfg)");
+    group->require_subcommand(1);
+    {
+        auto* cmd = group->add_subcommand("show", "Show every setting");
+        auto json = std::make_shared<bool>(false);
+        cmd->add_flag("--json", *json, "print JSON");
+        OnRun(cmd, context, [&context, json] { return ShowConfig(context.config, *json); });
+    }
+    {
+        std::vector<std::string> names;
+        std::string described;
+        for (const auto& f : EditableFields()) {
+            names.emplace_back(f.name);
+            described += std::string("\n  ") + f.name + ": " + f.caption;
+        }
+        names.emplace_back("tempo-detector");
+        names.emplace_back("tempo-range");
+        described += "\n  tempo-detector: classic or robust\n  tempo-range: LOW,HIGH accepted tempos in BPM";
+        auto* cmd = group->add_subcommand(
+            "set", "Change one setting with the Configuration dialog's checks and save it. Settings:" + described);
+        auto name = std::make_shared<std::string>();
+        auto value = std::make_shared<std::string>();
+        cmd->add_option("name", *name, "the setting")->required()->check(CLI::IsMember(names));
+        cmd->add_option("value", *value, "its new value (switches: on/off, yes/no, true/false, 1/0)")->required();
+        OnRun(cmd, context, [&context, name, value] { return SetConfig(context, *name, *value); });
+    }
 }
 
 }  // namespace vantor::cli

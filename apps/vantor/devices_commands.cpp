@@ -1,31 +1,25 @@
 // vantor devices: the audio outputs that the set and audition outputs can be
 // set to, with the identifiers `config set set-output` takes.
 #include <cstdio>
+#include <memory>
 #include <string>
 
-#include "arguments.h"
 #include "command_context.h"
-#include "workstation.h"
+#include "json_output.h"
 #include "platform/audio_device.h"
-#include "platform/json_writer.h"
 
 namespace vantor::cli {
 
-int RunDevicesCommand(CommandContext& context) {
-    Arguments args(context.words, {}, {"--json"});
-    args.ExpectPositionals(0, 0);
-    std::vector<AudioDeviceInfo> devices = EnumerateAudioDevices();
-    if (args.Flag("--json")) {
-        JsonWriter json;
-        json.BeginArray();
+namespace {
+
+int ListDevices(bool json) {
+    const std::vector<AudioDeviceInfo> devices = EnumerateAudioDevices();
+    if (json) {
+        Json list = Json::array();
         for (const auto& device : devices)
-            json.BeginObject()
-                .Field("id", DeviceIdHex(device.id))
-                .Field("description", device.description)
-                .Field("module", device.module)
-                .EndObject();
-        json.EndArray();
-        std::printf("%s\n", json.Text().c_str());
+            list.push_back(
+                {{"id", DeviceIdHex(device.id)}, {"description", device.description}, {"module", device.module}});
+        PrintJson(list);
         return 0;
     }
     for (const auto& device : devices) {
@@ -34,6 +28,15 @@ int RunDevicesCommand(CommandContext& context) {
         std::printf("\n");
     }
     return 0;
+}
+
+}  // namespace
+
+void AddDevicesCommands(CLI::App& app, CommandContext& context) {
+    auto* cmd = app.add_subcommand("devices", "List the audio outputs with their identifiers");
+    auto json = std::make_shared<bool>(false);
+    cmd->add_flag("--json", *json, "print JSON");
+    OnRun(cmd, context, [json] { return ListDevices(*json); });
 }
 
 }  // namespace vantor::cli

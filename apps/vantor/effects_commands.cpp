@@ -1,72 +1,55 @@
 // vantor effects list: every effect type the libraries of the configured
 // effects directory register, with its parameters and their defaults.
 #include <cstdio>
+#include <memory>
 #include <string>
 
-#include "arguments.h"
 #include "command_context.h"
-#include "engine/effect_manager_impl.h"
-#include "platform/json_writer.h"
-#include "workstation.h"
+#include "json_output.h"
 
 namespace vantor::cli {
 
 namespace {
 
-std::string DefaultText(IEffect* effect, const char* parameter, double value) {
-    char text[kEffectTextCapacity] = "";
-    return effect->FormatValue(parameter, value, text);
-}
-
-int ListEffects(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(0, 0);
-    CEffectManagerImpl manager;
-    manager.LoadEffectLibraries(EffectsDirectory(context.config));
-    const bool json = args.Flag("--json");
-    JsonWriter writer;
-    writer.BeginArray();
+int ListEffects(CommandContext& context, bool json) {
+    CEffectManagerImpl& manager = context.Effects();
+    Json list = Json::array();
     for (int i = 0; i < manager.GetEffectCount(); ++i) {
         const char* name = manager.GetEffectNameAt(i);
         IEffect* effect = manager.FindEffect(name);
         if (!effect) continue;
-        if (json) {
-            writer.BeginObject().Field("name", name).Key("parameters").BeginArray();
-        } else {
-            std::printf("%s\n", name);
-        }
+        if (!json) std::printf("%s\n", name);
+        Json parameters = Json::array();
         for (int p = 0; p < effect->GetParameterCount(); ++p) {
             const char* parameter = effect->GetParameterName(p);
             if (!parameter) break;
-            double value = effect->GetDefaultValue(parameter);
-            std::string text = DefaultText(effect, parameter, value);
-            bool fixed = effect->IsEnvelopeFixed(parameter);
+            const double value = effect->GetDefaultValue(parameter);
+            char text[kEffectTextCapacity] = "";
+            const std::string shown = effect->FormatValue(parameter, value, text);
+            const bool fixed = effect->IsEnvelopeFixed(parameter);
             if (json) {
-                writer.BeginObject()
-                    .Field("name", parameter)
-                    .Field("default", value)
-                    .Field("text", text)
-                    .Field("envelopeFixed", fixed)
-                    .EndObject();
+                parameters.push_back(
+                    {{"name", parameter}, {"default", JsonReal(value)}, {"text", shown}, {"envelopeFixed", fixed}});
             } else {
-                std::printf("  %-18s default %-10g \"%s\"%s\n", parameter, value, text.c_str(),
+                std::printf("  %-18s default %-10g \"%s\"%s\n", parameter, value, shown.c_str(),
                             fixed ? "  (fixed envelope)" : "");
             }
         }
-        if (json) writer.EndArray().EndObject();
+        if (json) list.push_back({{"name", name}, {"parameters", parameters}});
     }
-    writer.EndArray();
-    if (json) std::printf("%s\n", writer.Text().c_str());
+    if (json) PrintJson(list);
     return 0;
 }
 
 }  // namespace
 
-int RunEffectsCommand(CommandContext& context) {
-    if (context.words.empty()) throw UsageError("missing effects command");
-    const std::string verb = context.words[0];
-    std::vector<std::string> rest(context.words.begin() + 1, context.words.end());
-    if (verb == "list") return ListEffects(context, Arguments(rest, {}, {"--json"}));
-    throw UsageError("unknown effects command \"" + verb + "\"");
+void AddEffectsCommands(CLI::App& app, CommandContext& context) {
+    CLI::App* group = app.add_subcommand("effects", "Effect types of the configured effects libraries");
+    group->require_subcommand(1);
+    auto* cmd = group->add_subcommand("list", "List every effect type with its parameters and defaults");
+    auto json = std::make_shared<bool>(false);
+    cmd->add_flag("--json", *json, "print JSON");
+    OnRun(cmd, context, [&context, json] { return ListEffects(context, *json); });
 }
 
 }  // namespace vantor::cli

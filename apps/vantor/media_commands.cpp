@@ -1,23 +1,27 @@
 // vantor convert|info: MP3-to-wave conversion and what the engine's reader
 // sees in an audio file.
 #include <cstdio>
+#include <memory>
 #include <string>
 
-#include "arguments.h"
 #include "command_context.h"
 #include "engine/mp3_conversion.h"
 #include "engine/mp3_file.h"
 #include "engine/wave_file.h"
-#include "platform/json_writer.h"
+#include "json_output.h"
+#include "platform/file_access.h"
+#include "views/replace_question.h"
 
 namespace vantor::cli {
 
-int RunConvertCommand(CommandContext& context) {
-    Arguments args(context.words, {}, {});
-    args.ExpectPositionals(2, 2);
-    const std::string& mp3 = args.Positional(0, "IN.mp3");
-    const std::string& wave = args.Positional(1, "OUT.wav");
-    bool ok = ConvertMp3ToWave(mp3, wave, [&](int percent) { context.ui.ShowProgress("Converting", percent); });
+namespace {
+
+int Convert(CommandContext& context, const std::string& mp3, const std::string& wave) {
+    if (const std::string problem = WriteProblem(wave); !problem.empty())
+        throw CommandFailure("cannot write " + wave + ": " + problem);
+    if (!ConfirmReplace(context.ui, wave)) throw CommandFailure("not replaced: " + wave);
+    const bool ok =
+        ConvertMp3ToWave(mp3, wave, [&](int percent) { context.ui.ShowProgress("Converting", percent); });
     context.ui.EndProgress();
     if (!ok) throw CommandFailure("cannot convert " + mp3 + " (not a readable MPEG-1 layer III file at 44100 Hz)");
     CWaveFile result(wave, 100);
@@ -25,40 +29,30 @@ int RunConvertCommand(CommandContext& context) {
     return 0;
 }
 
-int RunInfoCommand(CommandContext& context) {
-    Arguments args(context.words, {}, {"--json"});
-    args.ExpectPositionals(1, 1);
-    const std::string& path = args.Positional(0, "FILE");
+int Info(const std::string& path, bool json) {
     CWaveFile file(path, 100);
     const WaveFormat* format = file.GetFormat();
     if (!format) throw CommandFailure("cannot read " + path + " as a wave or MP3 file");
     const uint32_t frames = file.GetLength();
     const double seconds = format->samplesPerSec ? static_cast<double>(frames) / format->samplesPerSec : 0.0;
     const CMP3File* mp3 = file.GetMP3File();
-
-    if (args.Flag("--json")) {
-        JsonWriter json;
-        json.BeginObject()
-            .Field("file", path)
-            .Field("formatTag", static_cast<uint32_t>(format->formatTag))
-            .Field("channels", static_cast<uint32_t>(format->channels))
-            .Field("sampleRate", format->samplesPerSec)
-            .Field("bitsPerSample", static_cast<uint32_t>(format->bitsPerSample))
-            .Field("blockAlign", static_cast<uint32_t>(format->blockAlign))
-            .Field("frames", frames)
-            .Field("seconds", seconds);
+    if (json) {
+        Json out = {{"file", path},
+                    {"formatTag", format->formatTag},
+                    {"channels", format->channels},
+                    {"sampleRate", format->samplesPerSec},
+                    {"bitsPerSample", format->bitsPerSample},
+                    {"blockAlign", format->blockAlign},
+                    {"frames", frames},
+                    {"seconds", JsonReal(seconds)}};
         if (mp3) {
-            json.Key("mp3")
-                .BeginObject()
-                .Field("bitRate", mp3->GetBytesPerSecond() * 8)
-                .Field("duration", mp3->GetDuration())
-                .Field("channels", static_cast<uint32_t>(mp3->GetFormat().channels))
-                .Field("title", mp3->GetTagTitle())
-                .Field("artist", mp3->GetTagArtist())
-                .EndObject();
+            out["mp3"] = {{"bitRate", mp3->GetBytesPerSecond() * 8},
+                          {"duration", JsonReal(mp3->GetDuration())},
+                          {"channels", mp3->GetFormat().channels},
+                          {"title", mp3->GetTagTitle()},
+                          {"artist", mp3->GetTagArtist()}};
         }
-        json.EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson(out);
         return 0;
     }
     std::printf("file:     %s\n", path.c_str());
@@ -73,6 +67,27 @@ int RunInfoCommand(CommandContext& context) {
         std::printf("artist:   %s\n", mp3->GetTagArtist().c_str());
     }
     return 0;
+}
+
+}  // namespace
+
+void AddMediaCommands(CLI::App& app, CommandContext& context) {
+    {
+        auto* cmd = app.add_subcommand("convert", "Decode an MP3 file to a 16-bit stereo wave file");
+        auto in = std::make_shared<std::string>();
+        auto out = std::make_shared<std::string>();
+        cmd->add_option("mp3", *in, "the MP3 file")->required();
+        cmd->add_option("wave", *out, "the wave file to write")->required();
+        OnRun(cmd, context, [&context, in, out] { return Convert(context, *in, *out); });
+    }
+    {
+        auto* cmd = app.add_subcommand("info", "Show what the engine reads in a wave or MP3 file");
+        auto path = std::make_shared<std::string>();
+        auto json = std::make_shared<bool>(false);
+        cmd->add_option("file", *path, "a wave or MP3 file")->required();
+        cmd->add_flag("--json", *json, "print JSON");
+        OnRun(cmd, context, [path, json] { return Info(*path, *json); });
+    }
 }
 
 }  // namespace vantor::cli

@@ -1,17 +1,16 @@
 // vantor mixdown | play: rendering a set to a wave file, or to a sound card.
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
-#include <sstream>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "arguments.h"
 #include "command_context.h"
-#include "views/mixdown_dialog.h"
 #include "engine/set_player.h"
+#include "platform/interrupt_guard.h"
+#include "platform/terminal.h"
+#include "views/mixdown_dialog.h"
 #include "views/set_document.h"
-#include "workstation.h"
 
 namespace vantor::cli {
 
@@ -23,33 +22,28 @@ RefPtr<CMusicSet> OpenSet(CommandContext& context, const std::string& path) {
     return RefPtr<CMusicSet>(document.GetSet());
 }
 
-std::vector<double> ParseSeconds(const std::string& list) {
-    std::vector<double> values;
-    std::stringstream stream(list);
-    std::string item;
-    while (std::getline(stream, item, ',')) {
-        auto value = ParseReal(item);
-        if (!value) throw UsageError("--sections takes seconds separated by commas, not \"" + item + "\"");
-        values.push_back(*value);
-    }
-    return values;
-}
-
 std::string Clock(uint32_t frames, int32_t rate) {
-    double seconds = rate > 0 ? static_cast<double>(frames) / rate : 0.0;
-    unsigned whole = static_cast<unsigned>(seconds);
+    const double seconds = rate > 0 ? static_cast<double>(frames) / rate : 0.0;
+    const auto whole = static_cast<unsigned>(seconds);
     char text[32];
     std::snprintf(text, sizeof text, "%02u:%02u:%04.1f", whole / 3600, whole / 60 % 60, seconds - whole / 60 * 60);
     return text;
 }
 
-// One file of a mixdown, run to its end or until Ctrl-C; false when cancelled
-// or the file could not be made.
-bool MixdownOne(CommandContext& context, Workstation& station, CMusicSet* set, const std::string& file,
-                uint32_t start, uint32_t end, uint32_t section, uint32_t sections) {
-    uint64_t needed = static_cast<uint64_t>(set->GetBlockAlign()) * (end - start);
-    if (!CheckDiskSpace(file, needed, &context.ui, "Mixdown")) return false;
-    CMixdownDialog dialog(context.ui, &station.effects, &station.database);
+struct MixdownOptions {
+    std::string set;
+    std::string out;
+    std::optional<double> from;
+    std::optional<double> to;
+    std::vector<double> sections;
+};
+
+// One file of a mixdown, run to its end or until interrupted; false when
+// cancelled or the file could not be made.
+bool MixdownOne(CommandContext& context, CMusicSet* set, const std::string& file, uint32_t start, uint32_t end,
+                uint32_t section, uint32_t sections) {
+    CMixdownDialog dialog(context.ui, &context.Effects(), &context.Database(),
+                          context.config.GetNormalizationEnabled());
     if (!dialog.Open(set, file, start, end, section, sections)) return false;
     while (!dialog.IsFinished()) {
         if (InterruptGuard::Interrupted() && !dialog.IsCancelled()) dialog.OnCancel();
@@ -59,81 +53,67 @@ bool MixdownOne(CommandContext& context, Workstation& station, CMusicSet* set, c
             dialog.OnTimer();
         }
     }
-    uint32_t written = dialog.GetCurrentFrame() - start;
-    bool cancelled = dialog.IsCancelled();
+    const uint32_t written = dialog.GetCurrentFrame() - start;
+    const bool cancelled = dialog.IsCancelled();
     dialog.Close();
     std::printf("%s: %s of audio%s\n", file.c_str(), Clock(written, set->GetSampleRate()).c_str(),
                 cancelled ? " (cancelled)" : "");
     return !cancelled;
 }
 
-int Mixdown(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(2, 2);
-    RefPtr<CMusicSet> set = OpenSet(context, args.Positional(0, "SET"));
-    const std::string out = args.Positional(1, "OUT.wav");
+int Mixdown(CommandContext& context, const MixdownOptions& o) {
+    RefPtr<CMusicSet> set = OpenSet(context, o.set);
     const int32_t rate = set->GetSampleRate();
-    uint32_t start = SecondsToFrames(args.RealOption("--from").value_or(0.0), rate);
-    uint32_t end = args.Option("--to") ? SecondsToFrames(*args.RealOption("--to"), rate) : SetEndFrame(*set);
+    const uint32_t start = SecondsToFrames(o.from.value_or(0.0), rate);
+    const uint32_t end = o.to ? SecondsToFrames(*o.to, rate) : SetEndFrame(*set);
     if (end <= start) throw UsageError("the end of the mixdown must lie after its start");
-
     std::vector<uint32_t> bounds = {start};
-    if (auto sections = args.Option("--sections")) {
-        for (double seconds : ParseSeconds(*sections)) {
-            uint32_t frame = SecondsToFrames(seconds, rate);
-            if (frame <= bounds.back() || frame >= end)
-                throw UsageError("section boundaries must rise and lie inside the mixdown range");
-            bounds.push_back(frame);
-        }
+    for (double seconds : o.sections) {
+        const uint32_t frame = SecondsToFrames(seconds, rate);
+        if (frame <= bounds.back() || frame >= end)
+            throw UsageError("section boundaries must rise and lie inside the mixdown range");
+        bounds.push_back(frame);
     }
     bounds.push_back(end);
 
-    Workstation station(context);
     InterruptGuard interrupt;
-    auto began = std::chrono::steady_clock::now();
-    const uint32_t sections = static_cast<uint32_t>(bounds.size() - 1);
+    const auto began = std::chrono::steady_clock::now();
+    const auto sections = static_cast<uint32_t>(bounds.size() - 1);
     for (uint32_t b = 1; b <= sections; ++b) {
-        std::string file = sections > 1 ? BatchFileName(out, b) : out;
-        if (!MixdownOne(context, station, set.get(), file, bounds[b - 1], bounds[b], sections > 1 ? b : 0,
+        const std::string file = sections > 1 ? BatchFileName(o.out, b) : o.out;
+        if (!MixdownOne(context, set.get(), file, bounds[b - 1], bounds[b], sections > 1 ? b : 0,
                         sections > 1 ? sections : 0))
             return 1;
     }
-    double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    double audio = static_cast<double>(end - start) / rate;
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    const double audio = static_cast<double>(end - start) / rate;
     std::printf("mixed %.1f s of audio in %.2f s (%.0fx realtime)\n", audio, took, took > 0 ? audio / took : 0.0);
     return 0;
 }
 
-int Play(CommandContext& context, std::vector<std::string> words) {
-    // --loop takes two values; the parser knows options of one.
-    std::optional<std::pair<double, double>> loop;
-    for (size_t i = 0; i < words.size(); ++i) {
-        if (words[i] != "--loop") continue;
-        if (i + 2 >= words.size()) throw UsageError("--loop needs a start and an end in seconds");
-        auto a = ParseReal(words[i + 1]);
-        auto b = ParseReal(words[i + 2]);
-        if (!a || !b || *b <= *a) throw UsageError("--loop needs a start and a later end in seconds");
-        loop = {{*a, *b}};
-        words.erase(words.begin() + static_cast<long>(i), words.begin() + static_cast<long>(i) + 3);
-        break;
-    }
-    Arguments args(words, {"--from", "--device"}, {});
-    args.ExpectPositionals(1, 1);
-    RefPtr<CMusicSet> set = OpenSet(context, args.Positional(0, "SET"));
-    const int32_t rate = set->GetSampleRate();
-    DeviceId device = context.config.GetSetOutputDeviceId();
-    if (auto text = args.Option("--device")) device = ParseDeviceId(*text, true);
+struct PlayOptions {
+    std::string set;
+    std::optional<double> from;
+    std::vector<double> loop;
+    std::optional<std::string> device;
+};
 
-    Workstation station(context);
+int Play(CommandContext& context, const PlayOptions& o) {
+    if (!o.loop.empty() && !(o.loop[1] > o.loop[0])) throw UsageError("--loop needs a start and a later end in seconds");
+    RefPtr<CMusicSet> set = OpenSet(context, o.set);
+    const int32_t rate = set->GetSampleRate();
+    const DeviceId device = o.device ? ParseDeviceId(*o.device, true) : context.config.GetSetOutputDeviceId();
     CSetPlayer player;
-    if (!player.Open(&station.effects, &station.database, set.get(), IsDefaultDevice(device) ? nullptr : &device,
+    if (!player.Open(&context.Effects(), &context.Database(), set.get(), IsDefaultDevice(device) ? nullptr : &device,
                      false, 2, 0x8000))
         throw CommandFailure("cannot open the audio device");
+    player.GetSetStream()->SetNormalizationEnabled(context.config.GetNormalizationEnabled());
     MessageQueue window;
     player.SetNotifyWindow(&window);
-    uint32_t from = SecondsToFrames(args.RealOption("--from").value_or(0.0), rate);
-    uint32_t end = SetEndFrame(*set);
-    if (loop) {
-        player.SetLoop(SecondsToFrames(loop->first, rate), SecondsToFrames(loop->second, rate));
+    const uint32_t from = SecondsToFrames(o.from.value_or(0.0), rate);
+    const uint32_t end = SetEndFrame(*set);
+    if (!o.loop.empty()) {
+        player.SetLoop(SecondsToFrames(o.loop[0], rate), SecondsToFrames(o.loop[1], rate));
     } else {
         if (end <= from) throw CommandFailure("nothing to play after " + Clock(from, rate));
         player.SetEndPosition(end);
@@ -141,7 +121,7 @@ int Play(CommandContext& context, std::vector<std::string> words) {
     player.SetPosition(from);
     InterruptGuard interrupt;
     if (!player.Play()) throw CommandFailure("cannot start playing");
-    const bool terminal = isatty(fileno(stderr)) != 0;
+    const bool terminal = IsTerminal(stderr);
     while (!InterruptGuard::Interrupted()) {
         if (auto message = window.WaitFor(std::chrono::milliseconds(100));
             message && message->message == CStreamAudioOutput::kPlaybackEndedMessage)
@@ -149,7 +129,7 @@ int Play(CommandContext& context, std::vector<std::string> words) {
         if (terminal)
             std::fprintf(stderr, "\r%s / %s", Clock(player.GetPlayPosition(), rate).c_str(), Clock(end, rate).c_str());
     }
-    uint32_t reached = player.GetPlayPosition();
+    const uint32_t reached = player.GetPlayPosition();
     player.Stop();
     if (terminal) std::fprintf(stderr, "\n");
     std::printf("played to %s\n", Clock(reached, rate).c_str());
@@ -158,10 +138,35 @@ int Play(CommandContext& context, std::vector<std::string> words) {
 
 }  // namespace
 
-int RunMixdownCommand(CommandContext& context) {
-    return Mixdown(context, Arguments(context.words, {"--from", "--to", "--sections"}, {}));
+void AddPlaybackCommands(CLI::App& app, CommandContext& context) {
+    {
+        auto* cmd = app.add_subcommand("mixdown", "Render a set, or a range of it, to a wave file; Ctrl-C stops and "
+                                                  "leaves a valid file");
+        auto o = std::make_shared<MixdownOptions>();
+        cmd->add_option("set", o->set, "the set file")->required();
+        cmd->add_option("out", o->out, "the wave file to write")->required();
+        cmd->add_option("--from", o->from, "start of the range in seconds (default: 0)")->check(CLI::NonNegativeNumber);
+        cmd->add_option("--to", o->to, "end of the range in seconds (default: the end of the set)")
+            ->check(CLI::NonNegativeNumber);
+        cmd->add_option("--sections", o->sections,
+                        "split the range at these times, in seconds: one file per section, numbered")
+            ->delimiter(',')
+            ->check(CLI::NonNegativeNumber);
+        OnRun(cmd, context, [&context, o] { return Mixdown(context, *o); });
+    }
+    {
+        auto* cmd = app.add_subcommand("play", "Play a set on an audio output until its end or Ctrl-C");
+        auto o = std::make_shared<PlayOptions>();
+        cmd->add_option("set", o->set, "the set file")->required();
+        cmd->add_option("--from", o->from, "where to start, in seconds")->check(CLI::NonNegativeNumber);
+        cmd->add_option("--loop", o->loop, "play the range A to B (seconds) over and over")
+            ->expected(2)
+            ->check(CLI::NonNegativeNumber);
+        cmd->add_option("--device", o->device,
+                        "output device: null (silent, on the clock), default, or 32 hexadecimal digits from `vantor "
+                        "devices` (default: the configured set output)");
+        OnRun(cmd, context, [&context, o] { return Play(context, *o); });
+    }
 }
-
-int RunPlayCommand(CommandContext& context) { return Play(context, context.words); }
 
 }  // namespace vantor::cli

@@ -1,172 +1,176 @@
 // vantor playlist ...: playlist files (".plt") edited through the playlist
 // editor's commands, with songs looked up in the program directory's database.
 #include <cstdio>
-#include <filesystem>
+#include <memory>
 #include <string>
 
-#include "arguments.h"
 #include "command_context.h"
-#include "views/playlist_view.h"
+#include "json_output.h"
 #include "model/set_file.h"
-#include "platform/file_io.h"
-#include "platform/json_writer.h"
+#include "views/playlist_view.h"
+#include "views/replace_question.h"
 
 namespace vantor::cli {
 
 namespace {
 
-struct Editor {
-    explicit Editor(CommandContext& context) : view(database, context.ui) {
-        if (!database.Open(context.config.GetProgramDirectory()))
-            throw CommandFailure("cannot open the music database in " + context.config.GetProgramDirectory());
-    }
+// The playlist editor on one file.
+class Editor {
+public:
+    explicit Editor(CommandContext& context) : m_view(context.Database(), context.ui) {}
+    CPlaylistView& View() { return m_view; }
     void Open(const std::string& path) {
-        if (!view.Open(path)) throw CommandFailure("cannot read the playlist " + path);
+        if (!m_view.Open(path)) throw CommandFailure("cannot read the playlist " + path);
     }
     void Save() {
-        if (!view.Save()) throw CommandFailure("cannot write the playlist " + view.GetPath());
+        if (!m_view.Save()) throw CommandFailure("cannot write the playlist " + m_view.GetPath());
     }
-    CMusicDatabase database;
-    CPlaylistView view;
+    // Entries are numbered from 1 on the command line.
+    int32_t Entry(int64_t number) const {
+        const int32_t count = m_view.GetPlaylist().GetCount();
+        if (number < 1 || number > count) throw UsageError("N is an entry number from 1 to " + std::to_string(count));
+        return static_cast<int32_t>(number - 1);
+    }
+
+private:
+    CPlaylistView m_view;
 };
 
-// Entries are numbered from 1 on the command line.
-int32_t EntryNumber(const Arguments& args, size_t index, const CPlaylistView& view) {
-    auto number = ParseInteger(args.Positional(index, "N"));
-    if (!number || *number < 1 || *number > view.GetPlaylist().GetCount())
-        throw UsageError("N is an entry number from 1 to " + std::to_string(view.GetPlaylist().GetCount()));
-    return static_cast<int32_t>(*number - 1);
-}
+struct Options {
+    std::string path;
+    std::string key;
+    int64_t number = 0;
+    std::optional<int64_t> before;
+    std::string direction;
+    std::string set;
+    bool none = false;
+    bool json = false;
+};
 
-int New(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(1, 1);
-    const std::string& path = args.Positional(0, "FILE");
-    if (FileExists(path)) {
-        auto answer = context.ui.MessageBox(path + " already exists.\nDo you want to replace it?", "Save As",
-                                            MessageButtons::YesNo, MessageIcon::Exclamation);
-        if (answer != MessageAnswer::Yes) throw CommandFailure("not replaced: " + path);
-    }
+int New(CommandContext& context, const Options& o) {
+    if (!ConfirmReplace(context.ui, o.path)) throw CommandFailure("not replaced: " + o.path);
     Editor editor(context);
-    editor.view.New();
-    if (!editor.view.SaveAsPath(path)) throw CommandFailure("cannot write the playlist " + path);
-    std::printf("%s: new playlist\n", path.c_str());
+    editor.View().New();
+    if (!editor.View().SaveAsPath(o.path)) throw CommandFailure("cannot write the playlist " + o.path);
+    std::printf("%s: new playlist\n", o.path.c_str());
     return 0;
 }
 
-int Add(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(2, 2);
+int Add(CommandContext& context, const Options& o) {
     Editor editor(context);
-    editor.Open(args.Positional(0, "FILE"));
-    std::string key = args.Positional(1, "KEY");
-    if (!editor.database.GetSong(key)) {
-        key = std::filesystem::absolute(key).lexically_normal().string();
-        if (!editor.database.GetSong(key)) throw CommandFailure("no song with the key " + args.Positional(1, "KEY"));
-    }
-    int32_t before = -1;
-    if (auto number = args.IntOption("--before")) {
-        if (*number < 1) throw UsageError("--before is an entry number from 1");
-        before = static_cast<int32_t>(std::min<int64_t>(*number - 1, INT32_MAX));
-    }
-    if (!editor.view.AddSong(key, before)) return 1;
+    editor.Open(o.path);
+    RefPtr<CSongProfile> song = FindStoredSong(context.Database(), o.key);
+    if (!song) throw CommandFailure("no song with the key " + o.key);
+    const int32_t before = o.before ? static_cast<int32_t>(std::min<int64_t>(*o.before - 1, INT32_MAX)) : -1;
+    if (!editor.View().AddSong(song->GetKey(), before)) return 1;
     editor.Save();
-    std::printf("added %s, total %s\n", key.c_str(), editor.view.GetTotalTime().c_str());
+    std::printf("added %s, total %s\n", song->GetKey(), editor.View().GetTotalTime().c_str());
     return 0;
 }
 
-int Remove(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(2, 2);
+int Remove(CommandContext& context, const Options& o) {
     Editor editor(context);
-    editor.Open(args.Positional(0, "FILE"));
-    editor.view.Remove(EntryNumber(args, 1, editor.view));
+    editor.Open(o.path);
+    editor.View().Remove(editor.Entry(o.number));
     editor.Save();
-    std::printf("removed, total %s\n", editor.view.GetTotalTime().c_str());
+    std::printf("removed, total %s\n", editor.View().GetTotalTime().c_str());
     return 0;
 }
 
-int Move(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(3, 3);
+int Move(CommandContext& context, const Options& o) {
     Editor editor(context);
-    editor.Open(args.Positional(0, "FILE"));
-    const int32_t index = EntryNumber(args, 1, editor.view);
-    const std::string& direction = args.Positional(2, "up|down");
-    int32_t moved;
-    if (direction == "up") moved = editor.view.MoveUp(index);
-    else if (direction == "down") moved = editor.view.MoveDown(index);
-    else throw UsageError("the direction is up or down");
-    if (moved < 0) throw CommandFailure("the entry cannot move " + direction);
+    editor.Open(o.path);
+    const int32_t index = editor.Entry(o.number);
+    const int32_t moved = o.direction == "up" ? editor.View().MoveUp(index) : editor.View().MoveDown(index);
+    if (moved < 0) throw CommandFailure("the entry cannot move " + o.direction);
     editor.Save();
     std::printf("entry %d is now entry %d\n", index + 1, moved + 1);
     return 0;
 }
 
-int Mark(CommandContext& context, const Arguments& args) {
+int Mark(CommandContext& context, const Options& o) {
+    if (o.none == !o.set.empty()) throw UsageError("give the set or --none");
     Editor editor(context);
-    if (args.Flag("--none")) {
-        args.ExpectPositionals(1, 1);
-        editor.Open(args.Positional(0, "FILE"));
-        editor.view.Mark(nullptr);
-    } else {
-        args.ExpectPositionals(2, 2);
-        editor.Open(args.Positional(0, "FILE"));
-        RefPtr<CMusicSet> set = ReadSetFile(args.Positional(1, "SET"));
-        if (!set) throw CommandFailure("cannot read the set " + args.Positional(1, "SET"));
-        editor.view.Mark(set.get());
+    editor.Open(o.path);
+    RefPtr<CMusicSet> set;
+    if (!o.none) {
+        set = ReadSetFile(o.set);
+        if (!set) throw CommandFailure("cannot read the set " + o.set);
     }
+    editor.View().Mark(set.get());
     editor.Save();
     int32_t marked = 0;
-    for (int32_t i = 0; i < editor.view.GetPlaylist().GetCount(); ++i)
-        marked += editor.view.GetPlaylist().GetAt(i)->IsInSet() ? 1 : 0;
+    for (int32_t i = 0; i < editor.View().GetPlaylist().GetCount(); ++i)
+        marked += editor.View().GetPlaylist().GetAt(i)->IsInSet() ? 1 : 0;
     std::printf("%d entr%s in the set\n", marked, marked == 1 ? "y" : "ies");
     return 0;
 }
 
-int Show(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(1, 1);
+int Show(CommandContext& context, const Options& o) {
     Editor editor(context);
-    editor.Open(args.Positional(0, "FILE"));
-    auto rows = editor.view.GetRows();
-    if (args.Flag("--json")) {
-        JsonWriter json;
-        json.BeginObject().Field("title", editor.view.GetTitle()).Field("totalTime", editor.view.GetTotalTime());
-        json.Field("totalSeconds", editor.view.GetTotalSeconds()).Key("entries").BeginArray();
-        for (int32_t i = 0; i < editor.view.GetPlaylist().GetCount(); ++i) {
-            const CPlayListEntry* entry = editor.view.GetPlaylist().GetAt(i);
-            json.BeginObject().Field("number", i + 1).Field("key", entry->GetKey()).Field("inSet", entry->IsInSet());
+    editor.Open(o.path);
+    CPlaylistView& view = editor.View();
+    const auto rows = view.GetRows();
+    if (o.json) {
+        Json entries = Json::array();
+        for (int32_t i = 0; i < view.GetPlaylist().GetCount(); ++i) {
+            const CPlayListEntry* entry = view.GetPlaylist().GetAt(i);
+            Json json = {{"number", i + 1}, {"key", entry->GetKey()}, {"inSet", entry->IsInSet()}};
             for (const auto& row : rows) {
                 if (row.entry != i) continue;
-                json.Field("title", row.title).Field("artist", row.artist).Field("mixer", row.mixer);
-                json.Field("tempo", row.tempo).Field("offline", row.offline == "X");
+                json["title"] = row.title;
+                json["artist"] = row.artist;
+                json["mixer"] = row.mixer;
+                json["tempo"] = row.tempo;
+                json["offline"] = row.offline == "X";
             }
-            json.EndObject();
+            entries.push_back(json);
         }
-        json.EndArray().EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson({{"title", view.GetTitle()},
+                   {"totalTime", view.GetTotalTime()},
+                   {"totalSeconds", JsonReal(view.GetTotalSeconds())},
+                   {"entries", entries}});
         return 0;
     }
-    std::printf("%s\n%-4s %-30s %-22s %-16s %9s  %-1s %-1s\n", editor.view.GetTitle().c_str(), "#", "Title", "Artist",
+    std::printf("%s\n%-4s %-30s %-22s %-16s %9s  %-1s %-1s\n", view.GetTitle().c_str(), "#", "Title", "Artist",
                 "Mixer", "Tempo", "O", "P");
     for (const auto& row : rows)
         std::printf("%-4d %-30s %-22s %-16s %9s  %-1s %-1s\n", row.entry + 1, row.title.c_str(), row.artist.c_str(),
                     row.mixer.c_str(), row.tempo.c_str(), row.offline.c_str(), row.inSet.c_str());
-    const int32_t hidden = editor.view.GetPlaylist().GetCount() - static_cast<int32_t>(rows.size());
+    const int32_t hidden = view.GetPlaylist().GetCount() - static_cast<int32_t>(rows.size());
     if (hidden > 0) std::printf("(%d entr%s not in the database)\n", hidden, hidden == 1 ? "y" : "ies");
-    std::printf("Total time: %s\n", editor.view.GetTotalTime().c_str());
+    std::printf("Total time: %s\n", view.GetTotalTime().c_str());
     return 0;
 }
 
 }  // namespace
 
-int RunPlaylistCommand(CommandContext& context) {
-    if (context.words.empty()) throw UsageError("missing playlist command");
-    const std::string verb = context.words[0];
-    std::vector<std::string> rest(context.words.begin() + 1, context.words.end());
-    if (verb == "new") return New(context, Arguments(rest, {}, {}));
-    if (verb == "add") return Add(context, Arguments(rest, {"--before"}, {}));
-    if (verb == "remove") return Remove(context, Arguments(rest, {}, {}));
-    if (verb == "move") return Move(context, Arguments(rest, {}, {}));
-    if (verb == "mark") return Mark(context, Arguments(rest, {}, {"--none"}));
-    if (verb == "show") return Show(context, Arguments(rest, {}, {"--json"}));
-    throw UsageError("unknown playlist command \"" + verb + "\"");
+void AddPlaylistCommands(CLI::App& app, CommandContext& context) {
+    CLI::App* group = app.add_subcommand("playlist", "Playlist files (.plt)");
+    group->require_subcommand(1);
+    auto o = std::make_shared<Options>();
+    auto command = [&](const char* name, const char* description, int (*run)(CommandContext&, const Options&)) {
+        auto* cmd = group->add_subcommand(name, description);
+        cmd->add_option("file", o->path, "the playlist file (.plt)")->required();
+        OnRun(cmd, context, [&context, o, run] { return run(context, *o); });
+        return cmd;
+    };
+    command("new", "Create an empty playlist (asks before replacing a file)", New);
+    auto* add = command("add", "Add a database song", Add);
+    add->add_option("key", o->key, "the song's key")->required();
+    add->add_option("--before", o->before, "insert before entry N (from 1); default: at the end")
+        ->transform(DecimalInteger())
+        ->check(CLI::PositiveNumber);
+    auto* remove = command("remove", "Remove an entry", Remove);
+    remove->add_option("n", o->number, "the entry's number, from 1")->required()->transform(DecimalInteger());
+    auto* move = command("move", "Move an entry one place up or down", Move);
+    move->add_option("n", o->number, "the entry's number, from 1")->required()->transform(DecimalInteger());
+    move->add_option("direction", o->direction, "up or down")->required()->check(CLI::IsMember({"up", "down"}));
+    auto* mark = command("mark", "Mark the entries that a set uses", Mark);
+    auto* set = mark->add_option("set", o->set, "the set file");
+    mark->add_flag("--none", o->none, "clear every mark")->excludes(set);
+    auto* show = command("show", "List the entries with their songs and the total time", Show);
+    show->add_flag("--json", o->json, "print JSON");
 }
 
 }  // namespace vantor::cli

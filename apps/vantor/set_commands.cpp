@@ -1,19 +1,18 @@
-// vantor set new|show: creating a set file and listing what a set holds.
-#include <cmath>
+// vantor set new|show|add|effect|track-effect: creating a set file, listing
+// what a set holds, and building it from database songs and effects.
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "arguments.h"
 #include "command_context.h"
-#include "views/set_document.h"
+#include "editing/effect_placement.h"
+#include "editing/song_segment.h"
+#include "engine/set_format.h"
+#include "json_output.h"
 #include "model/set_file.h"
-#include "platform/file_io.h"
-#include "database/music_database.h"
-#include "editing/segment_placement.h"
-#include "engine/resampled_wave_summary_file.h"
-#include "engine/summary_builder.h"
-#include "engine/wave_file.h"
-#include "platform/json_writer.h"
+#include "views/replace_question.h"
+#include "views/set_document.h"
 
 namespace vantor::cli {
 
@@ -23,23 +22,44 @@ double Seconds(int64_t frames, int32_t sampleRate) {
     return sampleRate > 0 ? static_cast<double>(frames) / sampleRate : 0.0;
 }
 
-int NewSet(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(1, 1);
-    const std::string& path = args.Positional(0, "FILE");
-    int64_t tracks = args.IntOption("--tracks").value_or(context.config.GetNumberOfTracks());
-    if (tracks < CConfiguration::kMinTracks || tracks > CConfiguration::kMaxTracks)
-        throw UsageError("Number of Tracks must be between 1 and 12.");
-    if (FileExists(path)) {
-        auto answer = context.ui.MessageBox(path + " already exists.\nDo you want to replace it?", "Save As",
-                                            MessageButtons::YesNo, MessageIcon::Exclamation);
-        if (answer != MessageAnswer::Yes) throw CommandFailure("not replaced: " + path);
+// The set of the command: opened through the set document, so that a missing
+// or damaged file is reported as the editor reports it.
+class OpenedSet {
+public:
+    OpenedSet(CommandContext& context, const std::string& path) : m_document(context.ui) {
+        if (!m_document.Open(path)) throw CommandFailure("cannot open the set " + path);
     }
+    CMusicSet& Set() { return *m_document.GetSet(); }
+    void Save() {
+        if (!m_document.Save()) throw CommandFailure("cannot write the set " + m_document.GetPath());
+    }
+    // An audio track of the set; a usage error names the tracks it has.
+    int32_t AudioTrack(int64_t track) {
+        const int32_t count = Set().GetTracks().GetCount();
+        if (track < 1 || track >= count)
+            throw UsageError("the set has audio tracks 1 to " + std::to_string(count - 1));
+        return static_cast<int32_t>(track);
+    }
+
+private:
+    CSetDocument m_document;
+};
+
+int NewSet(CommandContext& context, const std::string& path, std::optional<int32_t> tracks) {
     NewSetOptions options;
-    options.audioTracks = static_cast<int32_t>(tracks);
+    options.audioTracks = tracks.value_or(context.config.GetNumberOfTracks());
+    if (options.audioTracks < CConfiguration::kMinTracks || options.audioTracks > CConfiguration::kMaxTracks)
+        throw UsageError("Number of Tracks must be between 1 and 12.");
     options.tempo = context.config.GetDefaultTempo();
     options.samplesPerSecond = context.config.GetSamplesPerSecond();
     options.channels = context.config.GetChannels();
     options.bitsPerSample = context.config.GetBitsPerSample();
+    // The configuration's format for new sets must be one the engine renders.
+    const int32_t blockAlign = options.channels * (options.bitsPerSample / 8);
+    if (Status format = CheckRenderFormat(options.samplesPerSecond, options.channels, options.bitsPerSample, blockAlign);
+        !format)
+        return context.Refused(format.Error());
+    if (!ConfirmReplace(context.ui, path)) throw CommandFailure("not replaced: " + path);
     CSetDocument document(context.ui);
     document.New(options);
     if (!document.SaveAsPath(path)) return 1;
@@ -47,54 +67,51 @@ int NewSet(CommandContext& context, const Arguments& args) {
     return 0;
 }
 
-void JsonEffectProfiles(JsonWriter& json, const CArray<CEffectProfile>& profiles) {
-    json.BeginArray();
+Json JsonEffectProfiles(const CArray<CEffectProfile>& profiles) {
+    Json list = Json::array();
     std::lock_guard lock(profiles.Lock());
     for (int32_t i = 0; i < profiles.GetCount(); ++i) {
         const CEffectProfile* profile = profiles.GetAt(i);
-        json.BeginObject().Field("effect", profile->GetEffectName()).Field("parameter", profile->GetParameterName());
-        json.Key("curve").BeginArray();
+        Json curve = Json::array();
         std::lock_guard curveLock(profile->GetCurve().Lock());
         for (auto* n = profile->GetCurve().GetHead(); n; n = n->GetNext()) {
             const CEffect* piece = n->GetItem();
-            json.BeginObject()
-                .Field("start", piece->GetStart())
-                .Field("end", piece->GetEnd())
-                .Field("startLevel", piece->GetStartLevel())
-                .Field("endLevel", piece->GetEndLevel())
-                .EndObject();
+            curve.push_back({{"start", piece->GetStart()},
+                             {"end", piece->GetEnd()},
+                             {"startLevel", JsonReal(piece->GetStartLevel())},
+                             {"endLevel", JsonReal(piece->GetEndLevel())}});
         }
-        json.EndArray().EndObject();
+        list.push_back(
+            {{"effect", profile->GetEffectName()}, {"parameter", profile->GetParameterName()}, {"curve", curve}});
     }
-    json.EndArray();
+    return list;
 }
 
-void JsonEvent(JsonWriter& json, const CEvent& event, int32_t rate) {
-    json.BeginObject()
-        .Field("position", event.GetPosition())
-        .Field("seconds", Seconds(event.GetPosition(), rate))
-        .Field("colour", event.GetColour());
+Json JsonEvent(const CEvent& event, int32_t rate) {
+    Json json = {{"position", event.GetPosition()},
+                 {"seconds", JsonReal(Seconds(event.GetPosition(), rate))},
+                 {"colour", event.GetColour()}};
     if (const CTempoChange* tempo = event.GetTempoChange()) {
-        json.Field("kind", "tempo").Field("tempo", tempo->GetTempo());
+        json["kind"] = "tempo";
+        json["tempo"] = JsonReal(tempo->GetTempo());
     } else if (const CSegmentDesign* design = event.GetSegment()) {
         const CSegment* segment = design->GetSegment();
-        json.Field("kind", "segment")
-            .Field("name", design->GetName())
-            .Field("songKey", segment->GetSongKey())
-            .Field("songTitle", segment->GetSongTitle())
-            .Field("start", segment->GetStart())
-            .Field("end", segment->GetEnd())
-            .Field("ratio", segment->GetRatio())
-            .Field("length", segment->GetTimelineLength())
-            .Field("lengthSeconds", Seconds(segment->GetTimelineLength(), rate))
-            .Field("designTempo", design->GetTempo())
-            .Field("normalization", design->GetNormalization());
-        json.Key("effectProfiles");
-        JsonEffectProfiles(json, design->GetEffectProfiles());
+        json["kind"] = "segment";
+        json["name"] = design->GetName();
+        json["songKey"] = segment->GetSongKey();
+        json["songTitle"] = segment->GetSongTitle();
+        json["start"] = segment->GetStart();
+        json["end"] = segment->GetEnd();
+        json["ratio"] = JsonReal(segment->GetRatio());
+        json["length"] = segment->GetTimelineLength();
+        json["lengthSeconds"] = JsonReal(Seconds(segment->GetTimelineLength(), rate));
+        json["designTempo"] = JsonReal(design->GetTempo());
+        json["normalization"] = JsonReal(design->GetNormalization());
+        json["effectProfiles"] = JsonEffectProfiles(design->GetEffectProfiles());
     } else {
-        json.Field("kind", "none");
+        json["kind"] = "none";
     }
-    json.EndObject();
+    return json;
 }
 
 void PrintEffectProfiles(const CArray<CEffectProfile>& profiles, const char* indent) {
@@ -118,7 +135,7 @@ void PrintEvent(const CEvent& event, int32_t rate) {
         std::printf("  tempo %.2f BPM\n", tempo->GetTempo());
     } else if (const CSegmentDesign* design = event.GetSegment()) {
         const CSegment* segment = design->GetSegment();
-        int32_t length = segment->GetTimelineLength();
+        const int32_t length = segment->GetTimelineLength();
         std::printf("  segment \"%s\" song %s \"%s\" frames %d-%d ratio %.6f -> %d frames (%.3f s), "
                     "design tempo %.2f, normalization %.4f\n",
                     design->GetName(), segment->GetSongKey(), segment->GetSongTitle(), segment->GetStart(),
@@ -130,40 +147,37 @@ void PrintEvent(const CEvent& event, int32_t rate) {
     }
 }
 
-int ShowSet(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(1, 1);
-    const std::string& path = args.Positional(0, "FILE");
-    CSetDocument document(context.ui);
-    if (!document.Open(path)) return 1;
-    const CMusicSet& set = *document.GetSet();
+int ShowSet(CommandContext& context, const std::string& path, bool json) {
+    OpenedSet opened(context, path);
+    const CMusicSet& set = opened.Set();
     const int32_t rate = set.GetSampleRate();
     const auto& tracks = set.GetTracks();
     std::lock_guard lock(tracks.Lock());
 
-    if (args.Flag("--json")) {
-        JsonWriter json;
-        json.BeginObject()
-            .Field("name", set.GetName())
-            .Field("sampleRate", rate)
-            .Field("channels", set.GetChannels())
-            .Field("blockAlign", set.GetBlockAlign())
-            .Field("bitsPerSample", set.GetBitsPerSample());
-        json.Key("tracks").BeginArray();
+    if (json) {
+        Json out = {{"name", set.GetName()},
+                    {"sampleRate", rate},
+                    {"channels", set.GetChannels()},
+                    {"blockAlign", set.GetBlockAlign()},
+                    {"bitsPerSample", set.GetBitsPerSample()}};
+        Json trackList = Json::array();
         for (int32_t t = 0; t < tracks.GetCount(); ++t) {
             const CTrack* track = tracks.GetAt(t);
-            json.BeginObject().Field("index", t).Field("name", track->GetName());
-            json.Key("trackEffects");
-            JsonEffectProfiles(json, track->GetTrackEffects());
-            json.Key("events").BeginArray();
+            Json events = Json::array();
             std::lock_guard eventsLock(track->GetEvents().Lock());
-            for (auto* n = track->GetEvents().GetHead(); n; n = n->GetNext()) JsonEvent(json, *n->GetItem(), rate);
-            json.EndArray().EndObject();
+            for (auto* n = track->GetEvents().GetHead(); n; n = n->GetNext())
+                events.push_back(JsonEvent(*n->GetItem(), rate));
+            trackList.push_back({{"index", t},
+                                 {"name", track->GetName()},
+                                 {"trackEffects", JsonEffectProfiles(track->GetTrackEffects())},
+                                 {"events", events}});
         }
-        json.EndArray();
-        json.Key("setEvents").BeginArray();
-        for (auto* n = set.GetSetEvents().GetHead(); n; n = n->GetNext()) JsonEvent(json, *n->GetItem(), rate);
-        json.EndArray().EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        out["tracks"] = trackList;
+        Json setEvents = Json::array();
+        for (auto* n = set.GetSetEvents().GetHead(); n; n = n->GetNext())
+            setEvents.push_back(JsonEvent(*n->GetItem(), rate));
+        out["setEvents"] = setEvents;
+        PrintJson(out);
         return 0;
     }
 
@@ -185,190 +199,157 @@ int ShowSet(CommandContext& context, const Arguments& args) {
     return 0;
 }
 
-// Inserts a section of a database song into a track, as dropping a segment
-// design on the set editor does, and saves the set.
-int AddSegment(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(2, 2);
-    const std::string& path = args.Positional(0, "SET");
-    const std::string& key = args.Positional(1, "KEY");
-    auto track = args.IntOption("--track");
-    auto at = args.RealOption("--at");
-    if (!track || !at) throw UsageError("--track and --at are needed");
-    if (args.Option("--ratio") && args.Flag("--fit-tempo")) throw UsageError("give --ratio or --fit-tempo, not both");
-    double ratio = args.RealOption("--ratio").value_or(1.0);
-    if (!(ratio > 0.0)) throw UsageError("the ratio must be above 0");
+struct AddOptions {
+    std::string set;
+    SongSegmentRequest request;
+    int64_t track = 0;
+};
 
-    CSetDocument document(context.ui);
-    if (!document.Open(path)) return 1;
-    CMusicSet& set = *document.GetSet();
-    if (*track < 1 || *track >= set.GetTracks().GetCount())
-        throw UsageError("the set has audio tracks 1 to " + std::to_string(set.GetTracks().GetCount() - 1));
-    const int32_t rate = set.GetSampleRate();
-    if (*at < 0 || *at * rate >= INT32_MAX) throw UsageError("--at lies outside the set");
-
-    CMusicDatabase database;
-    if (!database.Open(context.config.GetProgramDirectory()))
-        throw CommandFailure("cannot open the music database in " + context.config.GetProgramDirectory());
-    RefPtr<CSongProfile> song = database.GetSong(key);
-    if (!song) {
-        context.ui.MessageBox("Unable to load profile corresponding to this segment!", "Insert Segment",
-                              MessageButtons::Ok, MessageIcon::Error);
-        return 1;
-    }
-    CWaveFile wave(song->GetLocalPath(), 100);
-    if (wave.GetOpenResult() != 0) {
-        context.ui.MessageBox(std::string("Unable to locate wave file ") + song->GetLocalPath() +
-                                  ".\nSegment can not be inserted into the set.",
-                              "Insert Segment", MessageButtons::Ok, MessageIcon::Error);
-        return 1;
-    }
-    if (static_cast<int32_t>(wave.GetSampleRate()) != rate) {
-        char text[160];
-        std::snprintf(text, sizeof text, "Sampling rate of segment does not match the set.\nSet: %u. Segment: %u.",
-                      static_cast<unsigned>(rate), static_cast<unsigned>(wave.GetSampleRate()));
-        context.ui.MessageBox(text, "Insert Segment", MessageButtons::Ok, MessageIcon::Error);
-        return 1;
-    }
-    const uint32_t length = wave.GetLength();
-    const double waveRate = wave.GetSampleRate();
-    auto from = args.RealOption("--from");
-    auto to = args.RealOption("--to");
-    int64_t start = from ? static_cast<int64_t>(*from * waveRate) : 0;
-    int64_t end = to ? static_cast<int64_t>(*to * waveRate) : length;
-    if (start < 0 || end > length || end <= start)
-        throw UsageError("--from and --to must lie inside the song (" + std::to_string(length / waveRate) + " s)");
-
-    const int32_t position = static_cast<int32_t>(*at * rate);
-    auto design = MakeRef<CSegmentDesign>();
-    // The segment's gain from the song's summary, built first when missing.
-    auto summary = OpenSongSummary(*song, false);
-    if (wave.GetLength() >= kMinSummaryFrames && (!summary || !summary->IsValid())) {
-        std::atomic<int32_t> percent{0};
-        BuildSongSummary(*song, percent);
-        summary = OpenSongSummary(*song, false);
-    }
-    if (summary && summary->IsValid()) design->SetNormalization(ComputeNormalization(*summary));
-    design->SetName(song->GetTitle());
-    design->SetTempo(song->GetTempo());
-    CSegment* segment = design->GetSegment();
-    segment->SetSongKey(song->GetKey());
-    segment->SetSongTitle(song->GetTitle());
-    segment->SetStart(static_cast<int32_t>(start));
-    segment->SetEnd(static_cast<int32_t>(end));
-    if (args.Flag("--fit-tempo")) {
-        // Resampled to fit: ratio x design tempo / the tempo in effect there.
-        double insertTempo = TempoAt(set, position, context.config.GetDefaultTempo());
-        if (design->GetTempo() > 0 && insertTempo > 0) ratio = ratio * design->GetTempo() / insertTempo;
-        design->SetTempo(insertTempo);
-    }
-    segment->SetRatio(ratio);
-    if (!InsertSegmentEvent(set, static_cast<int32_t>(*track), position, design.get(), nullptr)) {
-        context.ui.MessageBox("Segments can not be overlapping.", "Insert Segment", MessageButtons::Ok,
-                              MessageIcon::Error);
-        return 1;
-    }
-    set.SetModified(true);
-    if (!document.Save()) return 1;
-    std::printf("%s: track %lld at %.3f s: %s frames %lld-%lld ratio %.6f\n", path.c_str(),
-                static_cast<long long>(*track), *at, song->GetTitle(), static_cast<long long>(start),
-                static_cast<long long>(end), ratio);
+int AddSegment(CommandContext& context, AddOptions& options) {
+    OpenedSet opened(context, options.set);
+    options.request.track = opened.AudioTrack(options.track);
+    auto placed = InsertSongSegment(opened.Set(), context.Database(), options.request,
+                                    context.config.GetReferencePoint(), context.config.GetDefaultTempo());
+    if (!placed) return context.Refused(placed.Error());
+    opened.Save();
+    std::printf("%s: track %d at %.3f s: %s frames %d-%d ratio %.6f\n", options.set.c_str(), options.request.track,
+                options.request.atSeconds, placed->title.c_str(), placed->start, placed->end, placed->ratio);
     return 0;
 }
+
+struct EffectOptions {
+    std::string set;
+    int64_t track = 0;
+    double at = 0.0;
+    std::string effect;
+    std::string parameter;
+    std::vector<std::string> points;
+};
 
 // "SEC:LEVEL" of an envelope point.
-std::pair<double, double> ParsePoint(const std::string& text) {
-    auto colon = text.find(':');
-    auto seconds = colon == std::string::npos ? std::nullopt : ParseReal(text.substr(0, colon));
-    auto level = colon == std::string::npos ? std::nullopt : ParseReal(text.substr(colon + 1));
-    if (!seconds || !level || *seconds < 0) throw UsageError("an envelope point is SECONDS:LEVEL, not \"" + text + "\"");
-    return {*seconds, *level};
+EnvelopePoint ParsePoint(const std::string& text) {
+    const auto colon = text.find(':');
+    try {
+        size_t used = 0;
+        if (colon != std::string::npos) {
+            const double seconds = std::stod(text.substr(0, colon), &used);
+            if (used == colon && seconds >= 0) {
+                const std::string level = text.substr(colon + 1);
+                const double value = std::stod(level, &used);
+                if (used == level.size()) return {seconds, value};
+            }
+        }
+    } catch (const std::exception&) {
+    }
+    throw UsageError("an envelope point is SECONDS:LEVEL, not \"" + text + "\"");
 }
 
-// Adds an envelope (effect profile) to the segment playing at --at: pieces
-// between pairs of points, in seconds from the segment's start on the
-// timeline, stored in frames of the song as the renderer reads them.
-int AddSegmentEffect(CommandContext& context, const Arguments& args) {
-    if (args.Positionals().size() < 5 || args.Positionals().size() % 2 == 0)
-        throw UsageError("give the set, the effect, the parameter and pairs of envelope points");
-    const std::string& path = args.Positional(0, "SET");
-    auto track = args.IntOption("--track");
-    auto at = args.RealOption("--at");
-    if (!track || !at) throw UsageError("--track and --at are needed");
-    CSetDocument document(context.ui);
-    if (!document.Open(path)) return 1;
-    CMusicSet& set = *document.GetSet();
-    CTrack* target = *track >= 1 ? set.GetTrack(static_cast<int32_t>(*track)) : nullptr;
-    if (!target) throw UsageError("no audio track " + std::to_string(*track));
-    const int64_t frame = static_cast<int64_t>(*at * set.GetSampleRate());
-    CEvent* event = nullptr;
-    for (auto* n = target->GetEvents().GetHead(); n; n = n->GetNext()) {
-        CEvent* e = n->GetItem();
-        if (e->GetSegment() && e->GetPosition() <= frame &&
-            frame < static_cast<int64_t>(e->GetPosition()) + e->GetSegment()->GetSegment()->GetTimelineLength())
-            event = e;
-    }
-    if (!event) throw CommandFailure("no segment plays on track " + std::to_string(*track) + " at that time");
-    const CSegment& segment = *event->GetSegment()->GetSegment();
-    auto* profile = new CEffectProfile();
-    RefPtr<CEffectProfile> keep(profile);
-    profile->SetEffectName(args.Positional(1, "EFFECT"));
-    profile->SetParameterName(args.Positional(2, "PARAMETER"));
-    auto songFrame = [&](double seconds) {
-        return static_cast<int32_t>(segment.GetStart() + std::trunc(seconds * set.GetSampleRate() / segment.GetRatio()));
-    };
-    for (size_t i = 3; i + 1 < args.Positionals().size(); i += 2) {
-        auto [from, fromLevel] = ParsePoint(args.Positionals()[i]);
-        auto [to, toLevel] = ParsePoint(args.Positionals()[i + 1]);
-        if (to <= from) throw UsageError("each piece must end after it starts");
-        profile->AddPiece(songFrame(from), songFrame(to), fromLevel, toLevel);
-    }
-    event->GetSegment()->GetEffectProfiles().Add(profile);
-    set.SetModified(true);
-    if (!document.Save()) return 1;
-    std::printf("%s: %s/%s on the segment at %.3f s of track %lld\n", path.c_str(), profile->GetEffectName(),
-                profile->GetParameterName(), static_cast<double>(event->GetPosition()) / set.GetSampleRate(),
-                static_cast<long long>(*track));
+int AddSegmentEffect(CommandContext& context, const EffectOptions& options) {
+    if (options.points.size() < 2 || options.points.size() % 2 != 0)
+        throw UsageError("give pairs of envelope points");
+    std::vector<EnvelopePoint> points;
+    for (const auto& text : options.points) points.push_back(ParsePoint(text));
+    OpenedSet opened(context, options.set);
+    const int32_t track = opened.AudioTrack(options.track);
+    auto event = AddSegmentEnvelope(opened.Set(), track, options.at, options.effect, options.parameter, points);
+    if (!event) return context.Refused(event.Error());
+    opened.Save();
+    std::printf("%s: %s/%s on the segment at %.3f s of track %d\n", options.set.c_str(), options.effect.c_str(),
+                options.parameter.c_str(), Seconds(event.Value()->GetPosition(), opened.Set().GetSampleRate()), track);
     return 0;
 }
 
-// Sets a constant effect on a whole track.
-int AddTrackEffect(CommandContext& context, const Arguments& args) {
-    args.ExpectPositionals(4, 4);
-    const std::string& path = args.Positional(0, "SET");
-    auto track = args.IntOption("--track");
-    if (!track) throw UsageError("--track is needed");
-    auto value = ParseReal(args.Positional(3, "VALUE"));
-    if (!value) throw UsageError("the value is a number");
-    CSetDocument document(context.ui);
-    if (!document.Open(path)) return 1;
-    CMusicSet& set = *document.GetSet();
-    CTrack* target = *track >= 1 ? set.GetTrack(static_cast<int32_t>(*track)) : nullptr;
-    if (!target) throw UsageError("no audio track " + std::to_string(*track));
-    auto* profile = new CEffectProfile();
-    profile->SetEffectName(args.Positional(1, "EFFECT"));
-    profile->SetParameterName(args.Positional(2, "PARAMETER"));
-    profile->AddPiece(0, 0, *value, *value);
-    target->GetTrackEffects().Add(profile);
-    set.SetModified(true);
-    if (!document.Save()) return 1;
-    std::printf("%s: track %lld: %s/%s = %g\n", path.c_str(), static_cast<long long>(*track),
-                profile->GetEffectName(), profile->GetParameterName(), *value);
+struct TrackEffectOptions {
+    std::string set;
+    int64_t track = 0;
+    std::string effect;
+    std::string parameter;
+    double value = 0.0;
+};
+
+int AddTrackEffectCommand(CommandContext& context, const TrackEffectOptions& options) {
+    OpenedSet opened(context, options.set);
+    const int32_t track = opened.AudioTrack(options.track);
+    if (Status added = AddTrackEffect(opened.Set(), track, options.effect, options.parameter, options.value); !added)
+        return context.Refused(added.Error());
+    opened.Save();
+    std::printf("%s: track %d: %s/%s = %g\n", options.set.c_str(), track, options.effect.c_str(),
+                options.parameter.c_str(), options.value);
     return 0;
 }
 
 }  // namespace
 
-int RunSetCommand(CommandContext& context) {
-    if (context.words.empty()) throw UsageError("missing set command");
-    std::string verb = context.words[0];
-    std::vector<std::string> rest(context.words.begin() + 1, context.words.end());
-    if (verb == "new") return NewSet(context, Arguments(rest, {"--tracks"}, {}));
-    if (verb == "show") return ShowSet(context, Arguments(rest, {}, {"--json"}));
-    if (verb == "effect") return AddSegmentEffect(context, Arguments(rest, {"--track", "--at"}, {}));
-    if (verb == "track-effect") return AddTrackEffect(context, Arguments(rest, {"--track"}, {}));
-    if (verb == "add")
-        return AddSegment(context, Arguments(rest, {"--track", "--at", "--from", "--to", "--ratio"}, {"--fit-tempo"}));
-    throw UsageError("unknown set command \"" + verb + "\"");
+void AddSetCommands(CLI::App& app, CommandContext& context) {
+    CLI::App* group = app.add_subcommand("set", "Set files: create, show and build them");
+    group->require_subcommand(1);
+
+    {
+        auto* cmd = group->add_subcommand("new", "Create a set with a tempo track and audio tracks");
+        auto path = std::make_shared<std::string>();
+        auto tracks = std::make_shared<std::optional<int32_t>>();
+        cmd->add_option("file", *path, "the set file to write (asks before replacing one)")->required();
+        cmd->add_option("--tracks", *tracks, "number of audio tracks, 1 to 12 (default: the configured number)")
+            ->transform(DecimalInteger())
+            ->check(CLI::Range(1, 12));
+        OnRun(cmd, context, [&context, path, tracks] { return NewSet(context, *path, *tracks); });
+    }
+    {
+        auto* cmd = group->add_subcommand("show", "List the tracks, events and effects of a set");
+        auto path = std::make_shared<std::string>();
+        auto json = std::make_shared<bool>(false);
+        cmd->add_option("file", *path, "the set file")->required();
+        cmd->add_flag("--json", *json, "print JSON");
+        OnRun(cmd, context, [&context, path, json] { return ShowSet(context, *path, *json); });
+    }
+    {
+        auto* cmd = group->add_subcommand(
+            "add", "Insert a section of a database song into an audio track, as a dropped segment design");
+        auto o = std::make_shared<AddOptions>();
+        cmd->add_option("set", o->set, "the set file")->required();
+        cmd->add_option("key", o->request.key, "the song's key (its local path)")->required();
+        cmd->add_option("--track", o->track, "the audio track, from 1")->required()->transform(DecimalInteger());
+        cmd->add_option("--at", o->request.atSeconds, "where the segment starts on the timeline, in seconds")
+            ->required()
+            ->check(CLI::NonNegativeNumber);
+        cmd->add_option("--from", o->request.fromSeconds, "where the section starts in the song, in seconds")
+            ->check(CLI::NonNegativeNumber);
+        cmd->add_option("--to", o->request.toSeconds, "where the section ends in the song, in seconds")
+            ->check(CLI::PositiveNumber);
+        auto* ratio = cmd->add_option("--ratio", o->request.ratio,
+                                      "rate ratio: 2 plays at double speed and pitch (default 1)")
+                          ->check(CLI::PositiveNumber);
+        cmd->add_flag("--fit-tempo", o->request.fitTempo,
+                      "resample to the tempo in effect at the position (ratio x song tempo / set tempo)")
+            ->excludes(ratio);
+        OnRun(cmd, context, [&context, o] { return AddSegment(context, *o); });
+    }
+    {
+        auto* cmd = group->add_subcommand("effect", "Add an effect envelope to the segment playing at a time");
+        auto o = std::make_shared<EffectOptions>();
+        cmd->add_option("set", o->set, "the set file")->required();
+        cmd->add_option("effect", o->effect, "effect name, e.g. Volume")->required();
+        cmd->add_option("parameter", o->parameter, "parameter name, e.g. Level")->required();
+        cmd->add_option("points", o->points,
+                        "pairs of envelope points SEC:LEVEL, seconds from the segment's start on the timeline; "
+                        "each pair is one piece")
+            ->required();
+        cmd->add_option("--track", o->track, "the audio track, from 1")->required()->transform(DecimalInteger());
+        cmd->add_option("--at", o->at, "a time in seconds at which the segment plays")
+            ->required()
+            ->check(CLI::NonNegativeNumber);
+        OnRun(cmd, context, [&context, o] { return AddSegmentEffect(context, *o); });
+    }
+    {
+        auto* cmd = group->add_subcommand("track-effect", "Set a constant effect on a whole audio track");
+        auto o = std::make_shared<TrackEffectOptions>();
+        cmd->add_option("set", o->set, "the set file")->required();
+        cmd->add_option("effect", o->effect, "effect name, e.g. Echo")->required();
+        cmd->add_option("parameter", o->parameter, "parameter name, e.g. Decay")->required();
+        cmd->add_option("value", o->value, "the parameter's value")->required();
+        cmd->add_option("--track", o->track, "the audio track, from 1")->required()->transform(DecimalInteger());
+        OnRun(cmd, context, [&context, o] { return AddTrackEffectCommand(context, *o); });
+    }
 }
 
 }  // namespace vantor::cli

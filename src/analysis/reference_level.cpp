@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "database/song_profile.h"
 #include "engine/wave_summary_file.h"
 
 namespace vantor {
@@ -39,6 +40,12 @@ int32_t MeasureReferenceLevel(CWaveSummaryFile& summary) {
     }
     if (i == kTopBucket) i = kTopBucket - 1;
     return bucket * i;
+}
+
+bool StoreReferenceLevel(const CSongProfile& song) {
+    CWaveSummaryFile summary(song.GetSummaryPath(), false);
+    if (!summary.IsValid()) return false;
+    return summary.SetReferenceLevel(MeasureReferenceLevel(summary));
 }
 
 }  // namespace vantor

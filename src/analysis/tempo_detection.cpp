@@ -7,7 +7,6 @@
 
 #include "engine/wave_file.h"
 #include "engine/wave_summary_file.h"
-#include "config/configuration.h"
 
 namespace vantor {
 
@@ -84,10 +83,6 @@ double DetectTempo(CWaveFile& source, CWaveSummaryFile& summary, uint32_t start,
     if (!(interval > 0) || !(rate > 0)) return 0.0;
     const double tempo = 60.0 / (interval / rate);
     return roundTempo ? RoundTempo(tempo) : tempo;
-}
-
-double DetectTempo(CWaveFile& source, CWaveSummaryFile& summary, uint32_t start) {
-    return DetectTempo(source, summary, start, CConfiguration::Instance().GetRoundTempo());
 }
 
 }  // namespace vantor

@@ -18,8 +18,6 @@ int32_t EnvelopeAt(CWaveSummaryFile& summary, int64_t frame);
 // where the last interval predicts it. Always gives a value; the caller
 // judges whether it is plausible.
 double DetectTempo(CWaveFile& source, CWaveSummaryFile& summary, uint32_t start, bool roundTempo);
-// The same with the configured "Round calculated tempo to nearest whole number.".
-double DetectTempo(CWaveFile& source, CWaveSummaryFile& summary, uint32_t start);
 
 // To the nearest whole number, halves up.
 double RoundTempo(double tempo);

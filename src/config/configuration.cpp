@@ -86,11 +86,6 @@ std::string WorkingDirectory() {
 
 CConfiguration::CConfiguration() { SetDefaults(); }
 
-CConfiguration& CConfiguration::Instance() {
-    static CConfiguration configuration;
-    return configuration;
-}
-
 void CConfiguration::SetDefaults() {
     m_auditionDevice.fill(0);
     m_setDevice.fill(0);

@@ -37,9 +37,6 @@ public:
 
     CConfiguration();
 
-    // The process-wide record.
-    static CConfiguration& Instance();
-
     void SetDefaults();
     // False when the file is missing or unreadable (the defaults stand).
     bool Load(const std::string& path);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "config/configuration.h"
 
 namespace vantor {
 
@@ -15,10 +14,6 @@ double ComputeNormalization(const ISongSummary& summary, double referencePoint) 
     // one it must not turn into a gain.
     if (level <= 0) return std::numeric_limits<double>::infinity();
     return referencePoint / (level / maximum);
-}
-
-double ComputeNormalization(const ISongSummary& summary) {
-    return ComputeNormalization(summary, CConfiguration::Instance().GetReferencePoint());
 }
 
 }  // namespace vantor

@@ -18,7 +18,5 @@ public:
 // R / (min(L, M) / M). A song without a measured level (L = 0) or a summary
 // without a maximum gives no finite value, which segment designs ignore.
 double ComputeNormalization(const ISongSummary& summary, double referencePoint);
-// The same with the configured "Reference Point:".
-double ComputeNormalization(const ISongSummary& summary);
 
 }  // namespace vantor

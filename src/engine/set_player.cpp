@@ -1,10 +1,13 @@
 #include "engine/set_player.h"
 
+#include "engine/set_format.h"
+
 namespace vantor {
 
 bool CSetPlayer::Open(CEffectManagerImpl* effects, CMusicDatabase* database, CMusicSet* set, const DeviceId* device,
                       bool largeBuffer, int32_t cooperativeLevel, uint32_t bufferFlags) {
     Close();
+    if (!set || !CheckRenderFormat(*set)) return false;
     m_set = RefPtr<CMusicSet>(set);
     AudioFormat format;
     format.formatTag = 1;

@@ -63,6 +63,10 @@ bool CSetStream::IsTrackMuted(int32_t index) const {
     return m_muted[static_cast<size_t>(index)].load(std::memory_order_relaxed);
 }
 
+void CSetStream::SetNormalizationEnabled(bool on) {
+    for (auto& track : m_tracks) track->SetNormalizationEnabled(on);
+}
+
 void CSetStream::MuteTrack(int32_t index) {
     if (index >= 0 && index < GetTrackCount()) m_muted[static_cast<size_t>(index)] = true;
 }

@@ -38,6 +38,8 @@ public:
     CTrackStream* GetTrackStream(int32_t index) const;
     bool IsTrackMuted(int32_t index) const;
     void MuteTrack(int32_t index);
+    // The configuration's normalization switch, for every track stream.
+    void SetNormalizationEnabled(bool on);
     void UnmuteTrack(int32_t index);
     void SetTrackVolume(int32_t index, double volume);
     double GetTrackVolume(int32_t index) const;

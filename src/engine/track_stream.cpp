@@ -7,7 +7,6 @@
 
 #include "database/music_database.h"
 #include "engine/fixed_point_gain.h"
-#include "config/configuration.h"
 
 namespace vantor {
 
@@ -52,8 +51,7 @@ CTrackStream::CTrackStream(CTrack* track, CEffectManagerImpl* effects, CMusicDat
       m_database(database),
       m_blockAlign(blockAlign > 0 ? blockAlign : 4),
       m_bitsPerSample(bitsPerSample),
-      m_channels(channels),
-      m_normalization(CConfiguration::Instance().GetNormalizationEnabled()) {
+      m_channels(channels) {
     Locate(0);
     if (m_effects) {
         for (int i = 0; i < m_effects->GetEffectCount(); ++i) {

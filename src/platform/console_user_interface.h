@@ -17,6 +17,8 @@ public:
     explicit ConsoleUserInterface(AnswerPolicy policy = AnswerPolicy::Ask,
                                   std::FILE* out = stderr, std::FILE* in = stdin);
 
+    void SetAnswerPolicy(AnswerPolicy policy) { m_policy = policy; }
+
     MessageAnswer MessageBox(const std::string& text, const std::string& caption,
                              MessageButtons buttons, MessageIcon icon) override;
     std::vector<std::string> ChooseOpenFiles(const FileChoice& choice) override;

@@ -48,9 +48,9 @@ uint32_t FrameAt(double rate, double seconds) {
 
 }  // namespace
 
-CAnalyzerView::CAnalyzerView(IUserInterface& ui, CMusicDatabase& database,
+CAnalyzerView::CAnalyzerView(IUserInterface& ui, CMusicDatabase& database, const CConfiguration& config,
                              std::function<void(const std::string&)> songChanged)
-    : m_ui(ui), m_database(database), m_songChanged(std::move(songChanged)) {}
+    : m_ui(ui), m_database(database), m_config(config), m_songChanged(std::move(songChanged)) {}
 
 CAnalyzerView::~CAnalyzerView() = default;
 
@@ -126,17 +126,16 @@ void CAnalyzerView::SelectMatchPoints(const std::vector<int>& indexes) {
     m_marked = m_selected.front();
 }
 
-void CAnalyzerView::Detect() {
-    if (!m_open) return;
+bool CAnalyzerView::Detect() {
+    if (!m_open) return false;
     const uint32_t from = m_cursorTime >= 0 ? FrameAt(GetSampleRate(), m_cursorTime) : 0;
-    const CConfiguration& config = CConfiguration::Instance();
-    const std::optional<uint32_t> start = FindSongStart(*m_source, *m_summary, config.GetStartThreshold(), from);
+    const std::optional<uint32_t> start = FindSongStart(*m_source, *m_summary, m_config.GetStartThreshold(), from);
     if (!start) {
         m_ui.MessageBox("Unable to find start position for this song.", "Generate Points", MessageButtons::Ok,
                         MessageIcon::Error);
-        return;
+        return false;
     }
-    const SongTempo detected = SongTempoDetector(config).Detect(*m_source, *m_summary, *start);
+    const SongTempo detected = SongTempoDetector(m_config).Detect(*m_source, *m_summary, *start);
     const double tempo = detected.tempo;
     for (auto it = m_points.begin(); it != m_points.end(); ++it) {
         if ((*it)->GetType() == CMatchPoint::START_SONG) {
@@ -162,16 +161,17 @@ void CAnalyzerView::Detect() {
     }
     m_points.push_back(point);
     m_rulerOrigin = TimeOf(*point);
+    return detected.accepted;
 }
 
-void CAnalyzerView::Add() {
-    if (!m_open) return;
+bool CAnalyzerView::Add() {
+    if (!m_open) return false;
     if (m_type == CMatchPoint::START_SONG || m_type == CMatchPoint::END_SONG) {
         for (const auto& point : m_points) {
             if (point->GetType() == m_type) {
                 m_ui.MessageBox("Only one Cue Point of the selected type can exist.", "Add Cue Point",
                                 MessageButtons::Ok, MessageIcon::Error);
-                return;
+                return false;
             }
         }
     }
@@ -182,6 +182,7 @@ void CAnalyzerView::Add() {
     point->SetPosition(FrameAt(GetSampleRate(), ParseNumber(m_timeText)));
     point->SetTempo(ParseNumber(m_tempoText));
     m_points.push_back(point);
+    return true;
 }
 
 void CAnalyzerView::Remove() {

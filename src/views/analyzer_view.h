@@ -12,6 +12,7 @@
 
 namespace vantor {
 
+class CConfiguration;
 class CMusicDatabase;
 class CResampledWaveFile;
 class CResampledWaveSummaryFile;
@@ -40,7 +41,7 @@ public:
     };
 
     // songChanged tells the other views that a song's profile was stored.
-    CAnalyzerView(IUserInterface& ui, CMusicDatabase& database,
+    CAnalyzerView(IUserInterface& ui, CMusicDatabase& database, const CConfiguration& config,
                   std::function<void(const std::string& key)> songChanged = {});
     ~CAnalyzerView();
     CAnalyzerView(const CAnalyzerView&) = delete;
@@ -68,9 +69,11 @@ public:
     // Selects cue points by list index; the first one is shown and marked.
     void SelectMatchPoints(const std::vector<int>& indexes);
 
-    // Commands.
-    void Detect();
-    void Add();
+    // Commands. Detect and Add return false when they told the user of a
+    // refusal (no start, no plausible tempo, a second start or end point);
+    // Detect still keeps the start it found without a tempo.
+    bool Detect();
+    bool Add();
     void Remove();
     void Goto();
     void ClearAll();
@@ -98,6 +101,7 @@ private:
 
     IUserInterface& m_ui;
     CMusicDatabase& m_database;
+    const CConfiguration& m_config;
     std::function<void(const std::string&)> m_songChanged;
     RefPtr<CSongProfile> m_profile;
     std::unique_ptr<CResampledWaveFile> m_source;

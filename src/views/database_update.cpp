@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "views/first_time_open.h"
+#include "analysis/reference_level.h"
 #include "database/music_database.h"
 #include "engine/summary_builder.h"
 #include "engine/thread.h"

@@ -41,12 +41,6 @@ private:
 
 }  // namespace
 
-bool StoreReferenceLevel(const CSongProfile& song) {
-    CWaveSummaryFile summary(song.GetSummaryPath(), false);
-    if (!summary.IsValid()) return false;
-    return summary.SetReferenceLevel(MeasureReferenceLevel(summary));
-}
-
 bool CFirstTimeOpen::Run(const CSongProfile& song, IUserInterface& ui) {
     MessageQueue queue;
     SummaryWorker worker(song, queue);

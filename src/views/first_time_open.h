@@ -21,8 +21,4 @@ public:
     static bool Run(const CSongProfile& song, IUserInterface& ui);
 };
 
-// Measures the reference level of the song's summary and writes it into the
-// summary's header; false when there is no summary to measure.
-bool StoreReferenceLevel(const CSongProfile& song);
-
 }  // namespace vantor

@@ -17,12 +17,18 @@ namespace vantor {
 class CMixdownDialog {
 public:
     static constexpr int kTimerMilliseconds = 500;
+    static constexpr const char* kCaption = "Mixdown";
 
-    CMixdownDialog(IUserInterface& ui, CEffectManagerImpl* effects, CMusicDatabase* database);
+    // normalization: the configuration's switch for the segments' gains.
+    CMixdownDialog(IUserInterface& ui, CEffectManagerImpl* effects, CMusicDatabase* database, bool normalization);
     ~CMixdownDialog();
 
-    // Section number and count are 0 outside a batch. False when the file
-    // could not be started (the dialog is then finished).
+    // Section number and count are 0 outside a batch. False (the dialog is
+    // then finished) when the set's format cannot be rendered, the file is
+    // one of the set's songs, cannot be written, is not to be replaced, the
+    // disk has no room for the range, or the writer could not start. Songs
+    // that cannot be read are named before the first file; they play as
+    // silence.
     bool Open(CMusicSet* set, const std::string& fileName, uint32_t startFrame, uint32_t endFrame,
               uint32_t section = 0, uint32_t sections = 0);
     // "(%u/%u) %s" during a batch, else the file name.
@@ -44,9 +50,12 @@ public:
     void Close();
 
 private:
+    bool PrepareFile(const CMusicSet& set, const std::string& fileName, uint32_t section);
+
     IUserInterface& m_ui;
     CEffectManagerImpl* m_effects;
     CMusicDatabase* m_database;
+    bool m_normalization;
     MessageQueue m_window;
     std::unique_ptr<CSetStream> m_stream;
     std::unique_ptr<CStreamDiskWriter> m_writer;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/set_format.h"
 #include "model/set_file.h"
 #include "platform/file_io.h"
 
@@ -29,6 +30,12 @@ bool CSetDocument::Open(const std::string& path) {
     RefPtr<CMusicSet> set = ReadSetFile(path);
     if (!set) {
         m_ui.MessageBox("Unable to read set file " + path + ".", "Open Set", MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    // A set in another format cannot be rendered; refusing it here keeps
+    // every later step from dividing by or allocating from its header.
+    if (Status format = CheckRenderFormat(*set); !format) {
+        m_ui.ShowRefusal(format.Error());
         return false;
     }
     m_set = set;

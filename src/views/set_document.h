@@ -17,8 +17,8 @@ public:
 
     // A new, unsaved set named "Untitled".
     void New(const NewSetOptions& options);
-    // Reads the set file; a missing or unreadable file is reported and
-    // nothing is opened.
+    // Reads the set file; a missing or unreadable file, or one in a format
+    // the engine cannot render, is reported and nothing is opened.
     bool Open(const std::string& path);
     // Writes to the set's path, or does Save As when it has none. A failed
     // write is reported and leaves the set modified.

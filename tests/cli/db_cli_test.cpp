@@ -190,3 +190,46 @@ TEST_F(DbCommandLine, BadInputIsAUsageErrorOrAFailureNeverACrash) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names outside ASCII are stored as the UTF-8 bytes they are and printed so:
+// a key from the JSON listing works as the key of the next command.
+TEST_F(DbCommandLine, UnicodeNamesRoundTripThroughTheJsonListing) {
+    const std::string name = "\xc3\x85lborg - N\xc3\xa4" "chte.wav";  // "Ålborg - Nächte.wav"
+    WriteWave(m_home / name, 2, 44100, 44100);
+    ASSERT_EQ(Vantor({"db", "add", Path(name)}).code, 0);
+
+    Result list = Vantor({"db", "list", "--json"});
+    ASSERT_EQ(list.code, 0) << list.err;
+    EXPECT_NE(list.out.find("\"title\":\"N\xc3\xa4" "chte\",\"artist\":\"\xc3\x85lborg\""), std::string::npos)
+        << list.out;
+    const std::string keyField = "\"key\":\"";
+    const size_t at = list.out.find(keyField);
+    ASSERT_NE(at, std::string::npos);
+    const std::string key = list.out.substr(at + keyField.size(), list.out.find('"', at + keyField.size()) -
+                                                                      at - keyField.size());
+    EXPECT_EQ(key, Path(name));
+    Result show = Vantor({"db", "show", key});
+    ASSERT_EQ(show.code, 0) << show.err;
+    EXPECT_NE(show.out.find("Artist:         \xc3\x85lborg"), std::string::npos) << show.out;
+}
+
+TEST_F(DbCommandLine, EveryCommandDescribesItsOptionsAndRefusesBadNumbers) {
+    Result help = Vantor({"set", "add", "--help"});
+    ASSERT_EQ(help.code, 0);
+    for (const char* option : {"--track", "--at", "--from", "--to", "--ratio", "--fit-tempo"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    EXPECT_NE(help.out.find("rate ratio"), std::string::npos) << help.out;
+
+    // Decimal only: 010 is ten tracks, not octal eight; hexadecimal is refused.
+    ASSERT_EQ(Vantor({"set", "new", Path("ten.set"), "--tracks", "010"}).code, 0);
+    EXPECT_NE(Vantor({"set", "show", Path("ten.set")}).out.find("11 tracks"), std::string::npos);
+    Result hex = Vantor({"set", "new", Path("hex.set"), "--tracks", "0x4"});
+    EXPECT_EQ(hex.code, 2);
+    EXPECT_NE(hex.err.find("not a whole number"), std::string::npos) << hex.err;
+    EXPECT_EQ(Vantor({"set", "add", Path("ten.set"), "k", "--track", "1", "--at", "-3"}).code, 2);
+    EXPECT_EQ(Vantor({"db", "set", "k", "tempo"}).code, 2);
+}
+
+}  // namespace

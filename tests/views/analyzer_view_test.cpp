@@ -19,11 +19,7 @@ using test::TempDir;
 // A database in a fresh directory with songs written as wave files.
 class AnalyzerFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        CConfiguration::Instance().SetDefaults();
-        ASSERT_TRUE(database.Open(dir.Path() + "/"));
-    }
-    void TearDown() override { CConfiguration::Instance().SetDefaults(); }
+    void SetUp() override { ASSERT_TRUE(database.Open(dir.Path() + "/")); }
 
     RefPtr<CSongProfile> AddSong(const std::string& name, const Song& song) {
         const std::string path = dir / (name + ".wav");
@@ -44,13 +40,14 @@ protected:
 
     TempDir dir;
     CMusicDatabase database;
+    CConfiguration config;
     ScriptedUserInterface ui;
 };
 
 TEST_F(AnalyzerFixture, FirstOpenBuildsTheSummaryAndDetectThenOkStoresStartAndTempo) {
     RefPtr<CSongProfile> song = AddSong("groove", test::ClickTrack(126, 12, 44100));
     std::vector<std::string> changed;
-    CAnalyzerView view(ui, database, [&](const std::string& key) { changed.push_back(key); });
+    CAnalyzerView view(ui, database, config, [&](const std::string& key) { changed.push_back(key); });
     ASSERT_TRUE(view.Open(song));
     // The first open built the summary and measured it.
     CWaveSummaryFile summary(song->GetSummaryPath(), false);
@@ -86,10 +83,10 @@ TEST_F(AnalyzerFixture, FirstOpenBuildsTheSummaryAndDetectThenOkStoresStartAndTe
 
 TEST_F(AnalyzerFixture, RefusalsOfDetectLeaveTheTempoAlone) {
     // 150 beats a minute is outside the accepted range (110, 150).
-    CConfiguration::Instance().SetRoundTempo(true);
-    CConfiguration::Instance().SetTempoDetector(CConfiguration::kClassicTempoDetector);
+    config.SetRoundTempo(true);
+    config.SetTempoDetector(CConfiguration::kClassicTempoDetector);
     RefPtr<CSongProfile> fast = AddSong("fast", test::ClickTrack(150, 12));
-    CAnalyzerView view(ui, database);
+    CAnalyzerView view(ui, database, config);
     ASSERT_TRUE(view.Open(fast));
     view.Detect();
     ASSERT_EQ(ui.Messages().size(), 1u);
@@ -104,7 +101,7 @@ TEST_F(AnalyzerFixture, RefusalsOfDetectLeaveTheTempoAlone) {
     ui.ClearLog();
     Song quiet(30 * 44100);
     quiet.Mix(25 * 44100, 4410, [](double) { return 20000; });
-    CAnalyzerView silent(ui, database);
+    CAnalyzerView silent(ui, database, config);
     ASSERT_TRUE(silent.Open(AddSong("quiet", quiet)));
     silent.Detect();
     ASSERT_EQ(ui.Messages().size(), 1u);
@@ -115,7 +112,7 @@ TEST_F(AnalyzerFixture, RefusalsOfDetectLeaveTheTempoAlone) {
 
 TEST_F(AnalyzerFixture, CuePointCommands) {
     RefPtr<CSongProfile> song = AddSong("cues", test::ClickTrack(130, 6));
-    CAnalyzerView view(ui, database);
+    CAnalyzerView view(ui, database, config);
     ASSERT_TRUE(view.Open(song));
     view.SetTimeText("1.5");
     view.SetTempoText("128");
@@ -174,14 +171,14 @@ TEST_F(AnalyzerFixture, CuePointCommands) {
 TEST_F(AnalyzerFixture, CancelStoresNothingAndAnotherWindowsChangeCloses) {
     RefPtr<CSongProfile> song = AddSong("keep", test::ClickTrack(130, 6));
     {
-        CAnalyzerView view(ui, database);
+        CAnalyzerView view(ui, database, config);
         ASSERT_TRUE(view.Open(song));
         view.Add();
         view.Cancel();
         EXPECT_FALSE(view.IsOpen());
     }
     EXPECT_EQ(database.GetSong(song->GetLocalPath())->GetMatchPoints().GetCount(), 0);
-    CAnalyzerView view(ui, database);
+    CAnalyzerView view(ui, database, config);
     ASSERT_TRUE(view.Open(song));
     view.OnSongChanged("other");
     EXPECT_TRUE(view.IsOpen());
@@ -192,7 +189,7 @@ TEST_F(AnalyzerFixture, CancelStoresNothingAndAnotherWindowsChangeCloses) {
 TEST_F(AnalyzerFixture, MissingAudioIsAnErrorOpeningTheWaveFile) {
     CSongProfile profile;
     profile.SetLocalPath(dir / "gone.wav");
-    CAnalyzerView view(ui, database);
+    CAnalyzerView view(ui, database, config);
     EXPECT_FALSE(view.Open(RefPtr<CSongProfile>(profile.Clone())));
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].text, "Error opening wave file");

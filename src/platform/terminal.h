@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdio>
+
+namespace vantor {
+
+// True when the stream is a terminal: progress and prompts are shown there only.
+bool IsTerminal(std::FILE* stream);
+
+}  // namespace vantor
