@@ -43,7 +43,7 @@ Result<RefPtr<CSegmentDesign>> SegmentDrop::Prepare(const CSegmentDesign& droppe
         bool built = BuildSongSummary(*song, percent);
         if (progress) progress(100);
         if (built) summary = OpenSongSummary(*song, false);
-        if (summary && summary->IsValid()) design->SetNormalization(ComputeNormalization(*summary));
+        if (summary && summary->IsValid()) design->SetNormalization(ComputeNormalization(*summary, m_state.GetReferencePoint()));
     }
 
     const auto setRate = static_cast<uint32_t>(m_state.GetSampleRate());

@@ -47,7 +47,7 @@ std::vector<CheckSetRow> SetCheck::Run(SetEditorState& state, CMusicDatabase* da
                 rows.push_back(row);
                 continue;
             }
-            const double normalization = ComputeNormalization(*summary);
+            const double normalization = ComputeNormalization(*summary, state.GetReferencePoint());
             if (!std::isfinite(normalization) || normalization == design.GetNormalization()) continue;
             RefPtr<CEvent> copy(event->Clone());
             design.SetNormalization(normalization);

@@ -13,14 +13,15 @@ namespace {
 double ValidTime(double seconds) { return std::isfinite(seconds) && seconds > 0 ? seconds : 0.0; }
 }  // namespace
 
-SetEditorState::SetEditorState(CMusicSet* set, double defaultTempo, double leftMarker, double rightMarker)
+SetEditorState::SetEditorState(CMusicSet* set, const CConfiguration& config, double leftMarker, double rightMarker)
     : m_set(set),
       m_history(new CSetHistory(set)),
-      m_defaultTempo(defaultTempo),
+      m_defaultTempo(config.GetDefaultTempo()),
+      m_referencePoint(config.GetReferencePoint()),
       m_leftMarker(ValidTime(leftMarker)),
       m_rightMarker(ValidTime(rightMarker)),
       m_selection(static_cast<size_t>(std::max(0, set->GetTracks().GetCount()))),
-      m_snap(vantor::TempoAt(*set, 0, defaultTempo)) {}
+      m_snap(vantor::TempoAt(*set, 0, m_defaultTempo)) {}
 
 void SetEditorState::SetLeftMarker(double seconds) { m_leftMarker = ValidTime(seconds); }
 void SetEditorState::SetRightMarker(double seconds) { m_rightMarker = ValidTime(seconds); }

@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "config/configuration.h"
 #include "editing/snap_grid.h"
 #include "model/music_set.h"
 #include "model/ref_ptr.h"
@@ -36,12 +37,14 @@ public:
     static constexpr int32_t kNoTrack = -1;
 
     // Opens on the set with an empty history, both markers at the given
-    // times, no selection and the bar as the snap grid.
-    SetEditorState(CMusicSet* set, double defaultTempo, double leftMarker = 0.0, double rightMarker = 0.0);
+    // times, no selection and the bar as the snap grid. The configuration
+    // gives the default tempo and the reference point of normalization.
+    SetEditorState(CMusicSet* set, const CConfiguration& config, double leftMarker = 0.0, double rightMarker = 0.0);
 
     CMusicSet& GetSet() const { return *m_set; }
     CSetHistory& GetHistory() const { return *m_history; }
     double GetDefaultTempo() const { return m_defaultTempo; }
+    double GetReferencePoint() const { return m_referencePoint; }
     int32_t GetSampleRate() const { return m_set->GetSampleRate(); }
     int32_t GetTrackCount() const { return m_set->GetTracks().GetCount(); }
     CTrack* GetTrack(int32_t index) const { return m_set->GetTrack(index); }
@@ -115,6 +118,7 @@ private:
     RefPtr<CMusicSet> m_set;
     RefPtr<CSetHistory> m_history;
     double m_defaultTempo;
+    double m_referencePoint;
     double m_leftMarker = 0.0;
     double m_rightMarker = 0.0;
     int32_t m_selectedTrack = kNoTrack;

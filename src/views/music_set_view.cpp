@@ -40,11 +40,11 @@ int TimelineGeometry::XAt(double seconds) const {
 // ---- CMusicSetView ----
 
 CMusicSetView::CMusicSetView(IUserInterface& ui, CMusicDatabase* database, CMusicSet* set, std::string path,
-                             double defaultTempo, double leftMarker, double rightMarker)
+                             const CConfiguration& config, double leftMarker, double rightMarker)
     : m_ui(ui),
       m_database(database),
       m_path(std::move(path)),
-      m_state(set, defaultTempo, leftMarker, rightMarker),
+      m_state(set, config, leftMarker, rightMarker),
       m_commands(m_state),
       m_drag(m_state, SongLengthsFrom(database)) {}
 

@@ -72,8 +72,8 @@ public:
     // Sends the history to the sound server; false when the send failed.
     using ServerLink = std::function<bool(const CSetHistory&)>;
 
-    CMusicSetView(IUserInterface& ui, CMusicDatabase* database, CMusicSet* set, std::string path, double defaultTempo,
-                  double leftMarker = 0.0, double rightMarker = 0.0);
+    CMusicSetView(IUserInterface& ui, CMusicDatabase* database, CMusicSet* set, std::string path,
+                  const CConfiguration& config, double leftMarker = 0.0, double rightMarker = 0.0);
     ~CMusicSetView();
     CMusicSetView(const CMusicSetView&) = delete;
     CMusicSetView& operator=(const CMusicSetView&) = delete;

@@ -26,8 +26,9 @@ protected:
         return hit.kind;
     }
 
+    CConfiguration config;
     RefPtr<CMusicSet> set = test::NewSet(2);
-    SetEditorState state{set.get(), 130.0};
+    SetEditorState state{set.get(), config};
     std::optional<int64_t> songFrames;
     EventDrag drag{state, [this](const std::string&) { return songFrames; }};
 };

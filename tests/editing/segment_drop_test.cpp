@@ -19,14 +19,14 @@ using test::Positions;
 class SegmentDropTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        CConfiguration::Instance().SetDefaults();
         test::ClearClipboard();
     }
     void TearDown() override { test::ClearClipboard(); }
 
     test::SongLibrary library;
+    CConfiguration config;
     RefPtr<CMusicSet> set = test::NewSet(3);
-    SetEditorState state{set.get(), 130.0};
+    SetEditorState state{set.get(), config};
     SegmentDrop drop{state, &library.Database()};
 };
 
@@ -149,7 +149,7 @@ TEST_F(SegmentDropTest, CheckSetReportsEachProblemAndRecordsTheNewNormalization)
     EXPECT_EQ(rows[2].problem, "Summary file needs to be created.");
     EXPECT_EQ(rows[3].problem, "Adjusted normalization (wave file may have changed)");
     EXPECT_EQ(rows[3].TrackPosition(), "3/44100");
-    const double expected = CConfiguration::Instance().GetReferencePoint() / (16384.0 / 32767.0);
+    const double expected = config.GetReferencePoint() / (16384.0 / 32767.0);
     EXPECT_DOUBLE_EQ(adjusted->GetSegment()->GetNormalization(), expected);
     EXPECT_TRUE(set->IsModified());
     // The second check finds the value in place.

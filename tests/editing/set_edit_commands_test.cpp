@@ -23,8 +23,9 @@ protected:
         EXPECT_EQ(status.Error().icon, icon);
     }
 
+    CConfiguration config;
     RefPtr<CMusicSet> set = test::NewSet(3);
-    SetEditorState state{set.get(), 130.0};
+    SetEditorState state{set.get(), config};
     SetEditCommands commands{state};
 };
 

@@ -17,7 +17,7 @@ using test::Positions;
 
 TEST(SetEditorStateTest, OpensWithAnEmptyHistoryNoSelectionAndTheBarGrid) {
     auto set = test::NewSet(3);
-    SetEditorState state(set.get(), 130.0, 1.5, 3.0);
+    SetEditorState state(set.get(), CConfiguration(), 1.5, 3.0);
     EXPECT_FALSE(state.GetHistory().HasRecords());
     EXPECT_EQ(state.GetHistory().GetSet(), set.get());
     EXPECT_EQ(state.GetSelectedTrack(), SetEditorState::kNoTrack);
@@ -30,7 +30,7 @@ TEST(SetEditorStateTest, OpensWithAnEmptyHistoryNoSelectionAndTheBarGrid) {
 
 TEST(SetEditorStateTest, MarkerTimesBecomePositionsByTruncation) {
     auto set = test::NewSet(1);
-    SetEditorState state(set.get(), 130.0);
+    SetEditorState state(set.get(), CConfiguration());
     state.SetLeftMarker(0.99999);  // 44099.5599 frames
     EXPECT_EQ(state.GetLeftPosition(), 44099);
     state.SetLeftMarker(-2.0);
@@ -45,7 +45,7 @@ TEST(SetEditorStateTest, TempoInEffectWalksTheTempoTrackUpToThePosition) {
     auto set = test::NewSet(1, 120.0);
     AddTempo(*set, 1000, 125.0);
     AddTempo(*set, 2000, 128.0);
-    SetEditorState state(set.get(), 130.0);
+    SetEditorState state(set.get(), CConfiguration());
     EXPECT_EQ(state.TempoAt(0), 120.0);
     EXPECT_EQ(state.TempoAt(999), 120.0);
     EXPECT_EQ(state.TempoAt(1000), 125.0);
@@ -60,7 +60,7 @@ TEST(SetEditorStateTest, EventAtCountsTheEndFrameOutAndTempoEventsUpToTheNext) {
     CEvent* b = AddSegment(*set, 1, 300, 0, 100, 1.5);  // covers [300, 450)
     CEvent* c = AddSegment(*set, 2, 250, 0, 100);
     CEvent* t1 = AddTempo(*set, 400, 125.0);
-    SetEditorState state(set.get(), 130.0);
+    SetEditorState state(set.get(), CConfiguration());
     EXPECT_EQ(state.EventAt(1, 99), nullptr);
     EXPECT_EQ(state.EventAt(1, 100), a);
     EXPECT_EQ(state.EventAt(1, 299), a);
@@ -86,7 +86,7 @@ TEST(SetEditorStateTest, SelectionKeepsOneCurrentEventPerTrack) {
     CEvent* a = AddSegment(*set, 2, 0, 0, 100);
     CEvent* b = AddSegment(*set, 2, 200, 0, 100);
     CEvent* c = AddSegment(*set, 3, 0, 0, 100);
-    SetEditorState state(set.get(), 130.0);
+    SetEditorState state(set.get(), CConfiguration());
     state.SelectOnly(3, c);
     state.ToggleSelected(2, a);
     state.ToggleSelected(2, b);

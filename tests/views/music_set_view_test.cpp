@@ -19,7 +19,6 @@ using test::Positions;
 class MusicSetViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        CConfiguration::Instance().SetDefaults();
         test::ClearClipboard();
         geometry.trackAreaLeft = 100;
         geometry.rowHeights = {20, 20, 20, 20};
@@ -51,8 +50,9 @@ protected:
     test::SongLibrary library;
     std::string song;
     ScriptedUserInterface ui;
+    CConfiguration config;
     RefPtr<CMusicSet> set = test::NewSet(3);
-    CMusicSetView view{ui, &library.Database(), set.get(), "/sets/demo.set", 130.0};
+    CMusicSetView view{ui, &library.Database(), set.get(), "/sets/demo.set", config};
     TimelineGeometry geometry;
 };
 
