@@ -75,7 +75,10 @@ TEST_F(CommitChangesTest, ThreadedThePlayerRendersTheCommittedEditFromItsPositio
     player.SetPosition(0);
     uint64_t before = buffer->GetCursorReadCount();
     ASSERT_TRUE(player.Play());
+    // Served: the output read the cursors, then filled under the position
+    // lock that GetPosition waits for.
     ASSERT_TRUE(WaitUntil([&] { return buffer->GetCursorReadCount() > before; }));
+    player.GetOutput()->GetPosition();
     ASSERT_NO_FATAL_FAILURE(Step(20));
     const uint32_t committedAt = player.GetPlayPosition();
 
