@@ -263,6 +263,58 @@ bool EditScript::Open(const std::string& path) {
 
 EditScript::~EditScript() = default;
 
+const char* EditScript::Language() {
+    return R"(Editing script: one command per line; words are separated by blanks, "double quotes"
+keep blanks inside a word, # starts a comment. TIME is seconds (12.5 or 12.5s), @TIME a
+time on the timeline, TRACK a track row (0 is the tempo track). Refusals and questions
+are printed as the editor's message boxes read; a line that is not understood stops the
+run (exit code 2) without saving.
+
+  marker left|right TIME         place the left or right marker
+  track TRACK                    pick a track row without selecting an event
+  select TRACK @TIME [ctrl]      click into a row (with Ctrl: add or remove)
+  deselect                       clear every selection
+  view START SECONDS_PER_PIXEL   the timeline the mouse works on (default 0 0.01;
+                                 rows are 20 pixels high)
+  press TRACK @TIME [ctrl] / move @TIME / release @TIME
+                                 the mouse in a row
+  drag TRACK @TIME +T|-T|@TIME [ctrl]
+                                 press, move, release: the segment's body moves
+                                 (with the row's other selected segments), a left
+                                 or right edge within one pixel resizes it, Ctrl
+                                 on a right edge repeats it, a tempo change's left
+                                 edge moves it; moves of 4 pixels or less do nothing
+  snap bar|half|quarter|eighth|sixteenth|off|FRACTION
+                                 the grid dragged edges snap to
+  copy | cut | paste | erase     the selection and the clipboard
+  split                          Split Segment at the left marker
+  drop KEY TRACK @TIME [from=T] [to=T] [tempo=BPM] [name=TEXT]
+       [choice=resample|split-tempo|nothing|mix:N]
+                                 drop a section of a database song into a row;
+                                 choice= answers the Insert Segment dialog
+  edit                           Edit Segment: what the segment designer receives
+  replace [start=FRAME] [end=FRAME] [ratio=R] [tempo=BPM] [name=TEXT]
+                                 hand a changed copy of the segment back
+  add-effect                     the checks of Add Effect
+  copy-to-profile                store the current segment in its song's profile
+  check | check goto ROW         Check Set and its rows
+  loop                           Set Loop between the markers
+  undo | revert | commit         Undo, Revert Changes, Commit Changes
+  events TRACK | tempo-list | track-list
+                                 open the event editor on a track
+  event select ROW | event show | event delete | event clear
+  event update [start=N] [end=N] [name=TEXT] [tempo=BPM]
+  event scroll up|down|pageup|pagedown|top|bottom|ROW
+  track-effects TRACK            open the track effects dialog of an audio track
+  track-effect add EFFECT PARAMETER | select ROW | slide STEPS | position N
+             | remove | list | ok | cancel
+  answer ok|cancel|yes|no        the answer to the next question
+  show | status                  the set's events; the editor's state
+  save [PATH]                    save the set (to another file with a path)
+  quit                           close the set; asks to save changes (also at the end)
+)";
+}
+
 bool EditScript::Run(std::istream& in, bool prompt) {
     if (!m_view) {
         m_err << "no set is open\n";

@@ -23,63 +23,20 @@ class CMusicDatabase;
 
 // The editing language of `vantor edit`: one editor command per line, run
 // against a set editor (CMusicSetView), an event editor and a track effects
-// dialog on one open set, exactly as the mouse and menus of the editor
-// would run them. Message boxes are written to the output; questions take
-// the answers queued by `answer` lines, else the fallback user interface's.
-//
-// A line is words separated by blanks; "double quotes" keep blanks inside a
-// word, # starts a comment. TIME is seconds ("12.5", "12.5s"); @TIME is a
-// time on the timeline; TRACK is a track row (0 is the tempo track).
-//
-//   marker left|right TIME        place the left or right marker
-//   track TRACK                   pick a track row without selecting an event
-//   select TRACK @TIME [ctrl]     click into the row (Ctrl adds or removes)
-//   deselect                      clear every selection
-//   view START SECONDS_PER_PIXEL  the timeline the mouse works on
-//                                 (default 0 and 0.01; rows are 20 pixels)
-//   press TRACK @TIME [ctrl]      press the mouse in a row ...
-//   move @TIME                    ... move it ...
-//   release @TIME                 ... and release it
-//   drag TRACK @TIME +T|-T|@TIME [ctrl]
-//                                 press, move and release: the edge or body
-//                                 pressed moves by T seconds (or to a time);
-//                                 moves of 4 pixels or less are ignored
-//   snap bar|half|quarter|eighth|sixteenth|off|FRACTION
-//                                 the snap grid (Align to ..., Disable Auto-Align)
-//   copy | cut | paste | erase    the selection and the clipboard
-//   split                         Split Segment at the left marker
-//   drop KEY TRACK @TIME [from=T] [to=T] [tempo=BPM] [name=TEXT]
-//        [choice=resample|split-tempo|nothing|mix:N]
-//                                 drop a section of a database song on a row;
-//                                 the choice answers the Insert Segment dialog
-//                                 (default: its own default)
-//   edit                          Edit Segment: what the segment designer gets
-//   replace [start=FRAME] [end=FRAME] [ratio=R] [tempo=BPM] [name=TEXT]
-//                                 hand back a changed copy of the segment
-//   add-effect                    the Add Effect checks
-//   copy-to-profile               the current segment into its song's profile
-//   check                         Check Set: its numbered rows
-//   check goto ROW                go to a row of the last check
-//   loop                          Set Loop
-//   undo | revert | commit        the history
-//   events TRACK | tempo-list | track-list
-//                                 open the event editor (prints its rows)
-//   event select ROW | event show
-//   event update [start=N] [end=N] [name=TEXT] [tempo=BPM]
-//   event delete | event clear
-//   event scroll up|down|pageup|pagedown|top|bottom|ROW
-//   track-effects TRACK           open the track effects dialog
-//   track-effect add EFFECT PARAMETER | select ROW | slide STEPS
-//              | position N | remove | list | ok | cancel
-//   answer ok|cancel|yes|no       the answer to the next question
-//   show | status                 the set's events; the editor's state
-//   save [PATH]                   Save (Save As with a path)
-//   quit                          close the set (asks to save when changed)
+// dialog on one open set, exactly as the mouse and menus of the editor would
+// run them, so that scripts edit sets and test the editor without pixels.
+// Message boxes are written to the output ("Caption: text", "error: " before
+// errors, " -> answer" after questions); questions take the answers queued by
+// `answer` lines, else the fallback user interface's. Language() is the
+// reference of every command, shown by `vantor edit --help`.
 class EditScript {
 public:
     EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, const CConfiguration& config,
                IUserInterface& fallback, std::ostream& out, std::ostream& err);
     ~EditScript();
+
+    // The language's reference: syntax and every command, one per line.
+    static const char* Language();
     EditScript(const EditScript&) = delete;
     EditScript& operator=(const EditScript&) = delete;
 
