@@ -198,9 +198,9 @@ Status SetEditCommands::PlaceTempoChange(int32_t position, double tempo) {
     return {};
 }
 
-Status SetEditCommands::CopyToProfile(CMusicDatabase& database) {
+Result<bool> SetEditCommands::CopyToProfile(CMusicDatabase& database) {
     CEvent* event = CurrentAudioSegment(nullptr);
-    if (!event) return {};
+    if (!event) return false;
     RefPtr<CSongProfile> stored = database.GetSong(event->GetSegment()->GetSegment()->GetSongKey());
     if (!stored)
         return Refusal{"Unable to load profile corresponding to this segment!", "Copy To Profile", MessageIcon::Error};
@@ -212,7 +212,7 @@ Status SetEditCommands::CopyToProfile(CMusicDatabase& database) {
     if (!database.PutSong(*profile))
         return Refusal{"Unable to write the song profile to the music database.", "Copy To Profile",
                        MessageIcon::Error};
-    return {};
+    return true;
 }
 
 bool SetEditCommands::Undo() {

@@ -66,8 +66,8 @@ public:
     Status PlaceTempoChange(int32_t position, double tempo);
 
     // Adds a clone of the current segment's design to its song's profile and
-    // writes the profile back.
-    Status CopyToProfile(CMusicDatabase& database);
+    // writes the profile back; false when no segment is current.
+    Result<bool> CopyToProfile(CMusicDatabase& database);
 
     // Undo and Revert Changes; false when the history holds no records.
     bool Undo();

@@ -138,9 +138,12 @@ bool CMusicSetView::AddEffect() {
 
 bool CMusicSetView::CopyToProfile() {
     if (!m_database) return false;
-    Status status = m_commands.CopyToProfile(*m_database);
-    Show(status);
-    return status.Ok();
+    auto stored = m_commands.CopyToProfile(*m_database);
+    if (!stored) {
+        m_ui.ShowRefusal(stored.Error());
+        return false;
+    }
+    return stored.Value();
 }
 
 CheckSetReport CMusicSetView::CheckSet() {

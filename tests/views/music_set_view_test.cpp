@@ -371,6 +371,27 @@ TEST_F(MusicSetViewTest, EdgeDragsAndTheRepeatDragThroughTheMouse) {
     EXPECT_TRUE(test::TimelineIsSound(*set));
 }
 
+TEST_F(MusicSetViewTest, CopyToProfileStoresACopyOfTheCurrentSegmentWithTheSong) {
+    CEvent* event = AddSegment(*set, 1, 44100, 1000, 9000, 1.5, song, "Hook");
+    EXPECT_FALSE(view.CopyToProfile());  // nothing current: nothing happens
+    EXPECT_TRUE(ui.Messages().empty());
+    Click(1, 1.05);
+    ASSERT_TRUE(view.CopyToProfile());
+    RefPtr<CSongProfile> profile = library.Database().GetSong(song);
+    ASSERT_EQ(profile->GetSegmentDesigns().GetCount(), 1);
+    const CSegmentDesign& stored = *profile->GetSegmentDesigns().GetAt(0);
+    EXPECT_STREQ(stored.GetName(), "Hook");
+    EXPECT_EQ(stored.GetPositionOffset(), 0);
+    EXPECT_EQ(stored.GetSegment()->GetStart(), 1000);
+    EXPECT_EQ(stored.GetSegment()->GetRatio(), 1.5);
+    EXPECT_NE(&stored, event->GetSegment());
+    EXPECT_FALSE(view.CanUndo());  // the set is not changed
+
+    event->GetSegment()->GetSegment()->SetSongKey("/unknown.wav");
+    EXPECT_FALSE(view.CopyToProfile());
+    ExpectOnlyMessage("Unable to load profile corresponding to this segment!", "Copy To Profile");
+}
+
 TEST_F(MusicSetViewTest, TrackChangedNotificationsAndRepaints) {
     std::vector<CTrack*> told;
     view.SetTrackChangedListener([&](CTrack* track) { told.push_back(track); });
