@@ -120,18 +120,6 @@ int32_t SetEditorState::FirstAudioTrackWithSelection() const {
 
 double SetEditorState::TempoAt(int32_t position) const { return vantor::TempoAt(*m_set, position, m_defaultTempo); }
 
-int64_t SetEditorState::CoveredEnd(int32_t track, const CEvent& event) const {
-    if (event.GetSegment())
-        return static_cast<int64_t>(event.GetPosition()) + event.GetSegment()->GetSegment()->GetTimelineLength();
-    if (!event.GetTempoChange()) return event.GetPosition();
-    const CTrack* t = GetTrack(track);
-    if (!t) return event.GetPosition();
-    std::lock_guard lock(t->GetEvents().Lock());
-    auto* node = t->GetEvents().Find(&event);
-    if (node && node->GetNext()) return node->GetNext()->GetItem()->GetPosition();
-    return GetSetEnd();
-}
-
 CEvent* SetEditorState::EventAt(int32_t track, int32_t position) const {
     const CTrack* t = GetTrack(track);
     if (!t) return nullptr;

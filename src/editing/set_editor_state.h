@@ -95,8 +95,6 @@ public:
     // timeline span, a tempo change up to the next tempo change or, for the
     // last one, to the end of the set. Null when none does.
     CEvent* EventAt(int32_t track, int32_t position) const;
-    // End (exclusive) of the span an event covers, as EventAt counts it.
-    int64_t CoveredEnd(int32_t track, const CEvent& event) const;
     // The segment events at the position in every audio track.
     std::vector<SegmentAt> SegmentsAt(int32_t position) const;
     // The frame after the last segment of the set.
