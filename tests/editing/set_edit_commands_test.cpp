@@ -85,24 +85,6 @@ TEST_F(SetEditCommandsTest, EraseRemovesEverySelectedSegmentOneUndoEach) {
     EXPECT_EQ(Bytes(*set), before);
 }
 
-TEST_F(SetEditCommandsTest, CutPasteElsewhereAndTwoUndosRestoreTheFirstState) {
-    CEvent* event = AddSegment(*set, 1, 44100, 0, 1000);
-    auto before = Bytes(*set);
-    state.SelectOnly(1, event);
-    EXPECT_EQ(commands.Cut(), 1);
-    EXPECT_TRUE(SetEditCommands::ClipboardHasSegmentDesign());
-    EXPECT_EQ(set->GetTrack(1)->GetEvents().GetCount(), 0);
-    state.SetSelectedTrack(2);
-    state.SetLeftMarker(3.0);
-    auto pasted = commands.PasteSegmentDesign();
-    ASSERT_TRUE(pasted.Ok());
-    EXPECT_EQ(Positions(*set->GetTrack(2)), (std::vector<int32_t>{132300}));
-    EXPECT_EQ(pasted.Value()->GetSegment()->GetSegment()->GetEnd(), 1000);
-    ASSERT_TRUE(commands.Undo());
-    ASSERT_TRUE(commands.Undo());
-    EXPECT_EQ(Bytes(*set), before);
-}
-
 TEST_F(SetEditCommandsTest, PasteRefusals) {
     auto design = test::SongDesign("k.wav", 0, 1000);
     design->SetPositionOffset(777);  // a clip's offset means nothing to a paste
@@ -127,28 +109,6 @@ TEST_F(SetEditCommandsTest, PasteRefusals) {
     EXPECT_TRUE(test::TimelineIsSound(*set));
 }
 
-TEST_F(SetEditCommandsTest, SplitSegmentUsesTheLeftMarkerOnTheCurrentSegment) {
-    CEvent* event = AddSegment(*set, 2, 44100, 0, 44100);
-    EXPECT_TRUE(commands.SplitSegmentAtLeft().Ok());  // nothing selected: nothing happens
-    EXPECT_FALSE(state.GetHistory().HasRecords());
-    state.SelectOnly(2, event);
-    state.SetLeftMarker(1.0);  // the segment's first frame
-    Expect(commands.SplitSegmentAtLeft(), "Left marker must be placed at the point within the segment to split.",
-           "Split Segment");
-    state.SetLeftMarker(2.0);  // its end
-    Expect(commands.SplitSegmentAtLeft(), "Left marker must be placed at the point within the segment to split.",
-           "Split Segment");
-    EXPECT_FALSE(state.GetHistory().HasRecords());
-    state.SetLeftMarker(1.5);
-    ASSERT_TRUE(commands.SplitSegmentAtLeft().Ok());
-    EXPECT_EQ(Positions(*set->GetTrack(2)), (std::vector<int32_t>{44100, 66150}));
-    // The tempo track's selection does not split anything.
-    state.SelectOnly(0, set->GetTrack(0)->GetEvents().GetHead()->GetItem());
-    state.ToggleSelected(2, event);
-    EXPECT_TRUE(commands.SplitSegmentAtLeft().Ok());
-    EXPECT_EQ(set->GetTrack(2)->GetEvents().GetCount(), 2);
-}
-
 TEST_F(SetEditCommandsTest, ReplaceUsesTheInsertionRule) {
     CEvent* event = AddSegment(*set, 1, 0, 0, 1000);
     AddSegment(*set, 1, 2000, 0, 1000);
@@ -164,52 +124,6 @@ TEST_F(SetEditCommandsTest, ReplaceUsesTheInsertionRule) {
     EXPECT_NE(event->GetSegment(), fits.get());  // the event holds its own copy
     ASSERT_TRUE(commands.Undo());
     EXPECT_EQ(test::EventAtIndex(*set->GetTrack(1), 0)->GetSegment()->GetSegment()->GetEnd(), 1000);
-}
-
-TEST_F(SetEditCommandsTest, ReplaceOfAVanishedSegmentPutsTheDesignOnTheClipboard) {
-    CEvent* event = AddSegment(*set, 1, 0, 0, 1000);
-    RefPtr<CEvent> keep(event);
-    set->GetTrack(1)->GetEvents().RemoveAll();
-    auto design = test::SongDesign("k.wav", 0, 10, 128.0, "Orphan");
-    Expect(commands.ReplaceSegmentDesign(1, event, *design),
-           "Segment no longer exists in track. Segment has been placed on the clipboard.", "Replace Segment",
-           MessageIcon::Exclamation);
-    CSegmentDesign onClipboard;
-    ASSERT_TRUE(ReadFromClipboard(kSegmentDesignFormat, onClipboard));
-    EXPECT_STREQ(onClipboard.GetName(), "Orphan");
-}
-
-TEST_F(SetEditCommandsTest, AddEffectAndLoopChecks) {
-    auto span = commands.CheckAddEffect();
-    ASSERT_FALSE(span.Ok());
-    EXPECT_EQ(span.Error().text, "Select the the track to use when adding the effect.");
-    EXPECT_EQ(span.Error().caption, "Add Effect");
-    state.SetSelectedTrack(0);
-    EXPECT_FALSE(commands.CheckAddEffect().Ok());
-    state.SetSelectedTrack(2);
-    state.SetLeftMarker(2.0);
-    state.SetRightMarker(2.0);
-    span = commands.CheckAddEffect();
-    ASSERT_FALSE(span.Ok());
-    EXPECT_EQ(span.Error().text,
-              "Place the left marker at the point to start the effect,\nand the right marker at the point to stop the "
-              "effect.");
-    // A loop of no length is a loop.
-    ASSERT_TRUE(commands.SetLoop().Ok());
-    ASSERT_TRUE(state.GetLoop().has_value());
-    EXPECT_EQ(state.GetLoop()->start, 88200);
-    EXPECT_EQ(state.GetLoop()->end, 88200);
-    state.SetRightMarker(3.0);
-    span = commands.CheckAddEffect();
-    ASSERT_TRUE(span.Ok());
-    EXPECT_EQ(span->track, 2);
-    EXPECT_EQ(span->start, 88200);
-    EXPECT_EQ(span->end, 132300);
-    state.SetRightMarker(1.0);
-    Expect(commands.SetLoop(),
-           "Place left marker at position to start loop, and right marker at the position to end the loop.",
-           "Set Loop");
-    EXPECT_EQ(state.GetLoop()->end, 88200);  // unchanged
 }
 
 TEST_F(SetEditCommandsTest, ResamplingThatWouldOverlapTheNextSegmentIsRefused) {

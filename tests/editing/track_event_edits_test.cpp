@@ -70,18 +70,6 @@ TEST_F(TrackEventEditsTest, WideningPastTheSongsWaveFileIsRefusedWithItsLength) 
     EXPECT_TRUE(segments.UpdateSegment(a, 0, 1 << 30, "A").Ok());
 }
 
-TEST_F(TrackEventEditsTest, TheHeadTempoChangeStaysAtZeroButTakesANewTempo) {
-    CEvent* head = set->GetTrack(0)->GetEvents().GetHead()->GetItem();
-    ExpectRefused(tempi.UpdateTempo(head, 5, 130.0), "Tempo change at position 0 can not be moved.", "Modify Event");
-    ASSERT_TRUE(tempi.UpdateTempo(head, 0, 128.0).Ok());
-    EXPECT_EQ(head->GetTempoChange()->GetTempo(), 128.0);
-    ExpectRefused(tempi.UpdateTempo(head, 0, 99.9), "Tempo must be between 100 and 150 bpm.");
-    ExpectRefused(tempi.UpdateTempo(head, 0, 150.1), "Tempo must be between 100 and 150 bpm.");
-    EXPECT_TRUE(tempi.UpdateTempo(head, 0, 100.0).Ok());
-    EXPECT_TRUE(tempi.UpdateTempo(head, 0, 150.0).Ok());
-    ExpectRefused(tempi.Delete(head, true), "Tempo change at position 0 can not be deleted.", "Delete Event");
-}
-
 TEST_F(TrackEventEditsTest, AMovedTempoChangeTakesItsPlaceInTheList) {
     AddTempo(*set, 1000, 120.0);
     CEvent* b = AddTempo(*set, 2000, 125.0);
