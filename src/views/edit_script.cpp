@@ -303,7 +303,9 @@ run (exit code 2) without saving.
   events TRACK | tempo-list | track-list
                                  open the event editor on a track
   event select ROW | event show | event delete | event clear
+                                 rows count the track's events from 1
   event update [start=N] [end=N] [name=TEXT] [tempo=BPM]
+                                 Update Event with the fields given changed
   event scroll up|down|pageup|pagedown|top|bottom|ROW
   track-effects TRACK            open the track effects dialog of an audio track
   track-effect add EFFECT PARAMETER | select ROW | slide STEPS | position N
@@ -604,13 +606,13 @@ void EditScript::OpenEventEditor(const std::optional<EventEditorParameters>& par
 
 void EditScript::PrintEventRows() {
     const CEventEditorView& editor = *m_eventEditor;
-    m_out << editor.GetTitle() << " (" << (editor.IsTempoMode() ? "tempo" : "segment") << " mode, rows "
-          << editor.GetTopRow() << " to " << editor.GetTopRow() + static_cast<int>(editor.GetRows().size()) << " of "
-          << editor.GetTrack()->GetEvents().GetCount() << ")\n  ";
+    m_out << editor.GetTitle() << " (" << (editor.IsTempoMode() ? "tempo" : "segment") << " mode, events "
+          << editor.GetTopRow() + 1 << " to " << editor.GetTopRow() + static_cast<int>(editor.GetRows().size())
+          << " of " << editor.GetTrack()->GetEvents().GetCount() << ")\n     ";
     for (size_t c = 0; c < editor.GetColumns().size(); ++c) m_out << (c ? " | " : "") << editor.GetColumns()[c].name;
     m_out << "\n";
     for (size_t r = 0; r < editor.GetRows().size(); ++r) {
-        m_out << (static_cast<int>(r) == editor.GetSelectedRow() ? "* " : "  ");
+        m_out << (static_cast<int>(r) == editor.GetSelectedRow() ? "* " : "  ") << editor.GetTopRow() + r + 1 << ". ";
         const auto& cells = editor.GetRows()[r].cells;
         for (size_t c = 0; c < cells.size(); ++c) m_out << (c ? " | " : "") << cells[c];
         m_out << "\n";
@@ -642,7 +644,7 @@ void EditScript::Event(const Words& words) {
     const std::string& verb = words[1];
     if (verb == "select") {
         Expect(words, 2, 2, "event select ROW");
-        const int row = Whole(words[2], "a row") - editor.GetTopRow();
+        const int row = Whole(words[2], "a row") - 1 - editor.GetTopRow();
         if (row < 0 || row >= static_cast<int>(editor.GetRows().size())) throw ScriptError("that row is not shown");
         editor.SelectRow(row);
         m_out << "event: start " << editor.GetStartField();
@@ -677,7 +679,7 @@ void EditScript::Event(const Words& words) {
         else if (to == "pagedown") editor.PageDown();
         else if (to == "top") editor.ScrollTop();
         else if (to == "bottom") editor.ScrollBottom();
-        else editor.ThumbTrack(Whole(to, "a row"));
+        else editor.ThumbTrack(Whole(to, "a row") - 1);
         PrintEventRows();
     } else {
         throw ScriptError("usage: event select|show|update|delete|clear|scroll ...");

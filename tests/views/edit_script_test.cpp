@@ -117,10 +117,10 @@ TEST_F(EditScriptTest, RefusalsAreWrittenAsTheEditorShowsThem) {
 
 TEST_F(EditScriptTest, TheEventEditorAndTheTrackEffectsDialog) {
     ASSERT_TRUE(Run("events 1\n"
-                    "event select 0\n"
+                    "event select 1\n"
                     "event update start=1000 end=2000 name=Short\n"
                     "tempo-list\n"
-                    "event select 0\n"
+                    "event select 1\n"
                     "event update start=5\n"
                     "track-effects 3\n"
                     "track-effect add Echo Decay\n"
@@ -129,10 +129,10 @@ TEST_F(EditScriptTest, TheEventEditorAndTheTrackEffectsDialog) {
                     "track-effect ok\n"
                     "save\n"));
     const std::string text = out.str();
-    EXPECT_NE(text.find("Event Editor - Track 1 (segment mode, rows 0 to 1 of 1)\n  Start | End | Name | Song Title\n"
-                        "  44100 | 485100 | Whole | Song\n"),
+    EXPECT_NE(text.find("Event Editor - Track 1 (segment mode, events 1 to 1 of 1)\n     Start | End | Name | Song Title\n"
+                        "  1. 44100 | 485100 | Whole | Song\n"),
               std::string::npos) << text;
-    EXPECT_NE(text.find("* 1000 | 2000 | Short | Song\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("* 1. 1000 | 2000 | Short | Song\n"), std::string::npos) << text;
     EXPECT_NE(text.find("error: Modify Event: Tempo change at position 0 can not be moved.\n"), std::string::npos);
     EXPECT_NE(text.find("error: Add Effect: That effect has already been added to this track.\n"), std::string::npos);
     EXPECT_NE(text.find("* 1. Echo/Decay = 0.80 (slider 10/50)\n"), std::string::npos) << text;
