@@ -38,10 +38,10 @@ DragHit EventDrag::Hit(int32_t t, int32_t p, int32_t tolerance, bool ctrl) const
     CTrack* track = m_state.GetTrack(t);
     if (!track) return hit;
     const int64_t tol = std::max(tolerance, 0);
+    CEvent* event = m_state.EventAt(t, p);
     std::lock_guard lock(track->GetEvents().Lock());
 
     if (t == 0) {
-        CEvent* event = m_state.EventAt(0, p);
         if (!event || !event->GetTempoChange()) return hit;
         hit.event = event;
         Node* node = track->GetEvents().Find(event);
@@ -56,7 +56,6 @@ DragHit EventDrag::Hit(int32_t t, int32_t p, int32_t tolerance, bool ctrl) const
         return hit;
     }
 
-    CEvent* event = m_state.EventAt(t, p);
     if (event && event->GetSegment()) {
         hit.event = hit.moved = event;
         const int64_t left = event->GetPosition();

@@ -123,22 +123,27 @@ double SetEditorState::TempoAt(int32_t position) const { return vantor::TempoAt(
 CEvent* SetEditorState::EventAt(int32_t track, int32_t position) const {
     const CTrack* t = GetTrack(track);
     if (!t) return nullptr;
-    auto& events = t->GetEvents();
-    std::lock_guard lock(events.Lock());
-    for (auto* n = events.GetHead(); n; n = n->GetNext()) {
-        CEvent* event = n->GetItem();
-        if (event->GetPosition() > position) break;
-        int64_t end;
-        if (event->GetSegment()) {
-            end = static_cast<int64_t>(event->GetPosition()) + event->GetSegment()->GetSegment()->GetTimelineLength();
-        } else if (event->GetTempoChange()) {
-            end = n->GetNext() ? n->GetNext()->GetItem()->GetPosition() : GetSetEnd();
-        } else {
-            continue;
+    // The last tempo change lasts to the end of the set, which is measured
+    // after the list's lock is released: the set's locks are taken tracks
+    // array first, then lists.
+    CEvent* lastTempo = nullptr;
+    {
+        auto& events = t->GetEvents();
+        std::lock_guard lock(events.Lock());
+        for (auto* n = events.GetHead(); n; n = n->GetNext()) {
+            CEvent* event = n->GetItem();
+            if (event->GetPosition() > position) break;
+            if (event->GetSegment()) {
+                if (position < static_cast<int64_t>(event->GetPosition()) +
+                                   event->GetSegment()->GetSegment()->GetTimelineLength())
+                    return event;
+            } else if (event->GetTempoChange()) {
+                if (!n->GetNext()) lastTempo = event;
+                else if (position < n->GetNext()->GetItem()->GetPosition()) return event;
+            }
         }
-        if (position < end) return event;
     }
-    return nullptr;
+    return lastTempo && position < GetSetEnd() ? lastTempo : nullptr;
 }
 
 std::vector<SegmentAt> SetEditorState::SegmentsAt(int32_t position) const {

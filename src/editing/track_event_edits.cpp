@@ -113,15 +113,20 @@ int32_t TrackEventEdits::Clear(bool tempoMode) {
     HistoryGroup group(m_history);
     int32_t removed = 0;
     auto& events = m_track.GetEvents();
-    std::lock_guard lock(events.Lock());
-    Node* node = events.GetHead();
-    if (tempoMode && node) node = node->GetNext();
-    while (node) {
-        Node* next = node->GetNext();  // taken before the node goes
-        m_history.RecordRemove(m_index, node->GetItem());
-        events.Remove(node);
+    // The history is not written under the list's lock: a replay takes the
+    // history's lock first and then the lists'.
+    for (;;) {
+        RefPtr<CEvent> event;
+        {
+            std::lock_guard lock(events.Lock());
+            Node* node = events.GetHead();
+            if (tempoMode && node) node = node->GetNext();
+            if (!node) break;
+            event = RefPtr<CEvent>(node->GetItem());
+        }
+        m_history.RecordRemove(m_index, event.get());
+        if (Node* node = events.Find(event.get())) events.Remove(node);
         ++removed;
-        node = next;
     }
     return removed;
 }

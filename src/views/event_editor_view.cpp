@@ -121,15 +121,17 @@ void CEventEditorView::Fill() {
     if (!m_track) return;
     m_top = std::clamp(m_top, 0, GetScrollLimit());
     auto& events = m_track->GetEvents();
-    std::lock_guard lock(events.Lock());
-    int index = 0;
-    for (auto* n = events.GetHead(); n && static_cast<int>(m_rows.size()) < m_visibleRows; n = n->GetNext(), ++index) {
-        if (index < m_top) continue;
-        m_rows.push_back({RefPtr<CEvent>(n->GetItem()), Cells(*n->GetItem())});
+    {
+        std::lock_guard lock(events.Lock());
+        int index = 0;
+        for (auto* n = events.GetHead(); n && static_cast<int>(m_rows.size()) < m_visibleRows; n = n->GetNext(), ++index)
+            if (index >= m_top) m_rows.push_back({RefPtr<CEvent>(n->GetItem()), {}});
+        // The selection follows its event; an event that left the track
+        // leaves nothing selected.
+        if (m_selected && !events.Find(m_selected.get())) m_selected.reset();
     }
-    // The selection follows its event; an event that left the track leaves
-    // nothing selected.
-    if (m_selected && !events.Find(m_selected.get())) m_selected.reset();
+    // Song titles come from the database, which is not asked under the list's lock.
+    for (Row& row : m_rows) row.cells = Cells(*row.event);
 }
 
 void CEventEditorView::ScrollTo(int top) {
