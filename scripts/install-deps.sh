@@ -13,6 +13,7 @@ packages=(
   aubio-tools
   libfftw3-dev
   libcli11-dev nlohmann-json3-dev
+  fluidsynth fluid-soundfont-gm
 )
 
 missing=()

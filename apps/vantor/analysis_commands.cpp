@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/beat_grid.h"
 #include "analysis/song_analysis.h"
+#include "analysis/tempo_estimator.h"
 #include "command_context.h"
 #include "engine/resampled_wave_file.h"
 #include "engine/resampled_wave_summary_file.h"
@@ -49,8 +51,39 @@ struct AnalyzeOptions {
     std::string name;
     std::optional<double> from;
     bool apply = false;
+    bool beats = false;
     bool json = false;
 };
+
+// The song's beat grid by the robust estimator in the configured tempo range.
+int Beats(CommandContext& context, const AnalyzeOptions& o) {
+    RefPtr<CSongProfile> song = SongOrFile(context.Database(), o.name);
+    auto source = OpenSongSource(*song);
+    if (!source) return context.Refused({"Error opening wave file", "Song Analyzer", MessageIcon::Error});
+    const BeatGrid grid =
+        FindBeatGrid(*source, TempoEstimator(context.config.GetLowestTempo(), context.config.GetHighestTempo()));
+    if (o.json) {
+        PrintJson({{"song", song->GetLocalPath()},
+                   {"found", grid.found},
+                   {"tempo", JsonReal(grid.bpm)},
+                   {"confidence", JsonReal(grid.confidence)},
+                   {"firstBeatFrame", grid.firstBeat},
+                   {"firstBeatSeconds", JsonReal(grid.firstBeatSeconds)},
+                   {"downbeatFrame", grid.downbeat},
+                   {"downbeatSeconds", JsonReal(grid.downbeatSeconds)},
+                   {"beatsPerBar", grid.beatsPerBar}});
+    } else if (grid.found) {
+        std::printf("tempo:       %.3f BPM, confidence %.2f\n", grid.bpm, grid.confidence);
+        std::printf("first beat:  frame %lld, %.5f s\n", static_cast<long long>(grid.firstBeat), grid.firstBeatSeconds);
+        if (grid.beatsPerBar > 0)
+            std::printf("downbeat:    frame %lld, %.5f s, %d beats to the bar\n", static_cast<long long>(grid.downbeat),
+                        grid.downbeatSeconds, grid.beatsPerBar);
+        else
+            std::printf("downbeat:    not found\n");
+    }
+    if (!grid.found) return context.Refused({"Unable to find tempo.", "Detect Tempo", MessageIcon::Error});
+    return 0;
+}
 
 // Exactly what the analyzer's Detect and OK store.
 int AnalyzeAndStore(CommandContext& context, const AnalyzeOptions& o) {
@@ -70,6 +103,7 @@ int AnalyzeAndStore(CommandContext& context, const AnalyzeOptions& o) {
 
 int Analyze(CommandContext& context, const AnalyzeOptions& o) {
     if (o.apply) return AnalyzeAndStore(context, o);
+    if (o.beats) return Beats(context, o);
     RefPtr<CSongProfile> song = SongOrFile(context.Database(), o.name);
     auto source = OpenSongSource(*song);
     auto summary = OpenSongSummary(*song, false);
@@ -184,7 +218,11 @@ void AddAnalysisCommands(CLI::App& app, CommandContext& context) {
         cmd->add_option("song", o->name, "a song's key or an audio file")->required();
         cmd->add_option("--from", o->from, "search for the start from this time, in seconds")
             ->check(CLI::Range(0.0, 86400.0));
-        cmd->add_flag("--apply", o->apply, "store the start cue point and base tempo in the song's profile");
+        auto* apply =
+            cmd->add_flag("--apply", o->apply, "store the start cue point and base tempo in the song's profile");
+        cmd->add_flag("--beats", o->beats,
+                      "list the beat grid: tempo, first beat, and the downbeat and beats to the bar when found")
+            ->excludes(apply);
         cmd->add_flag("--json", o->json, "print JSON with both tempo detectors' readings");
         OnRun(cmd, context, [&context, o] { return Analyze(context, *o); });
     }

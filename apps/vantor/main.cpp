@@ -54,7 +54,11 @@ int main(int argc, char** argv) {
                             : ConsoleUserInterface::AnswerPolicy::Ask);
     try {
         if (!home.empty()) config.SetProgramDirectory(home);
-        config.Load(config.ProgramPath("Vantor.cfg"));
+        const std::string file = config.ProgramPath("Vantor.cfg");
+        if (config.Load(file) == CConfiguration::FileState::Damaged)
+            ui.MessageBox(file + " is damaged; the default settings are used.\nA copy of it is kept as " + file +
+                              ".damaged before a setting is saved.",
+                          "Configuration", MessageButtons::Ok, MessageIcon::Exclamation);
         return context.action ? context.action() : 2;
     } catch (const UsageError& e) {
         std::fprintf(stderr, "vantor %s: %s\nRun with --help for more information.\n", name.c_str(), e.what());

@@ -7,6 +7,7 @@
 
 #include "command_context.h"
 #include "engine/set_player.h"
+#include "engine/set_songs.h"
 #include "platform/interrupt_guard.h"
 #include "platform/terminal.h"
 #include "views/mixdown_dialog.h"
@@ -103,6 +104,8 @@ int Play(CommandContext& context, const PlayOptions& o) {
     RefPtr<CMusicSet> set = OpenSet(context, o.set);
     const int32_t rate = set->GetSampleRate();
     const DeviceId device = o.device ? ParseDeviceId(*o.device, true) : context.config.GetSetOutputDeviceId();
+    if (auto unreadable = FindUnreadableSongs(*set, context.Database()); !unreadable.empty())
+        context.ui.MessageBox(DescribeUnreadableSongs(unreadable), "Play", MessageButtons::Ok, MessageIcon::Exclamation);
     CSetPlayer player;
     if (!player.Open(&context.Effects(), &context.Database(), set.get(), IsDefaultDevice(device) ? nullptr : &device,
                      false, 2, 0x8000))

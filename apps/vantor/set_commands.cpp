@@ -251,7 +251,7 @@ int AddSegmentEffect(CommandContext& context, const EffectOptions& options) {
     for (const auto& text : options.points) points.push_back(ParsePoint(text));
     OpenedSet opened(context, options.set);
     const int32_t track = opened.AudioTrack(options.track);
-    auto event = AddSegmentEnvelope(opened.Set(), track, options.at, options.effect, options.parameter, points);
+    auto event = AddSegmentEnvelope(opened.Set(), context.Effects(), track, options.at, options.effect, options.parameter, points);
     if (!event) return context.Refused(event.Error());
     opened.Save();
     std::printf("%s: %s/%s on the segment at %.3f s of track %d\n", options.set.c_str(), options.effect.c_str(),
@@ -270,7 +270,7 @@ struct TrackEffectOptions {
 int AddTrackEffectCommand(CommandContext& context, const TrackEffectOptions& options) {
     OpenedSet opened(context, options.set);
     const int32_t track = opened.AudioTrack(options.track);
-    if (Status added = AddTrackEffect(opened.Set(), track, options.effect, options.parameter, options.value); !added)
+    if (Status added = AddTrackEffect(opened.Set(), context.Effects(), track, options.effect, options.parameter, options.value); !added)
         return context.Refused(added.Error());
     opened.Save();
     std::printf("%s: track %d: %s/%s = %g\n", options.set.c_str(), track, options.effect.c_str(),

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "analysis/harmonic_change.h"
 #include "analysis/real_fft.h"
 #include "engine/wave_file.h"
 
@@ -15,7 +16,8 @@ namespace {
 // voices, cymbals and hats. Each band is split into narrower bands a third
 // of an octave wide, whose levels are compared from one window to the next.
 constexpr std::array<double, 5> kBandEdges = {30.0, 200.0, 800.0, 3000.0, 5500.0};
-constexpr size_t kBands = kBandEdges.size() - 1;
+static_assert(kBandEdges.size() - 1 == OnsetEnvelope::kBands);
+constexpr size_t kBands = OnsetEnvelope::kBands;
 constexpr double kThirdOctave = 1.2599;
 // Log compression: quiet intros still show their onsets.
 constexpr float kCompression = 100.0f;
@@ -27,6 +29,22 @@ constexpr size_t kMeanRadius = 52;
 // An onset's rise is seen by the window before it reaches the window's
 // middle; found with isolated clicks.
 constexpr double kOnsetLagInHops = 6.2;
+
+// Subtracting the running mean leaves the peaks that stand out from their
+// surroundings, so dense hats or a swelling pad do not bury the beats.
+std::vector<float> AboveLocalMean(const std::vector<float>& rise) {
+    const size_t count = rise.size();
+    std::vector<double> prefix(count + 1, 0.0);
+    for (size_t n = 0; n < count; ++n) prefix[n + 1] = prefix[n] + rise[n];
+    std::vector<float> values(count);
+    for (size_t n = 0; n < count; ++n) {
+        const size_t lo = n > kMeanRadius ? n - kMeanRadius : 0;
+        const size_t hi = std::min(count, n + kMeanRadius + 1);
+        const double mean = (prefix[hi] - prefix[lo]) / static_cast<double>(hi - lo);
+        values[n] = static_cast<float>(std::max(0.0, rise[n] - mean));
+    }
+    return values;
+}
 
 }  // namespace
 
@@ -97,6 +115,8 @@ double OnsetEnvelope::SourceFrame(double index) const {
 
 void OnsetEnvelope::Analyse() {
     m_values.clear();
+    for (auto& band : m_bandValues) band.clear();
+    m_harmony.clear();
     if (m_mono.size() < 2 * kWindow) return;
     const size_t count = (m_mono.size() - kWindow) / kHop + 1;
 
@@ -125,6 +145,8 @@ void OnsetEnvelope::Analyse() {
     RealFft fft(kWindow);
     std::vector<float> previous(narrow.size(), 0.0f), current(narrow.size(), 0.0f);
     std::vector<float> rise(count, 0.0f);
+    std::array<std::vector<float>, kBands> bandRise;
+    for (auto& band : bandRise) band.assign(count, 0.0f);
     for (size_t n = 0; n < count; ++n) {
         const float* in = m_mono.data() + n * kHop;
         float* x = fft.Input();
@@ -142,24 +164,19 @@ void OnsetEnvelope::Analyse() {
             if (up > kSmallestRise) bands[narrow[j].band] += up;
         }
         float total = 0.0f;
-        for (size_t b = 0; b < kBands; ++b)
-            if (narrowPerBand[b] > 0) total += bands[b] / static_cast<float>(narrowPerBand[b]);
-        // The first window has nothing before it to rise from.
+        for (size_t b = 0; b < kBands; ++b) {
+            const float band = narrowPerBand[b] > 0 ? bands[b] / static_cast<float>(narrowPerBand[b]) : 0.0f;
+            total += band;
+            // The first window has nothing before it to rise from.
+            bandRise[b][n] = n == 0 ? 0.0f : band;
+        }
         rise[n] = n == 0 ? 0.0f : total;
         previous.swap(current);
     }
 
-    // Subtracting the running mean leaves the peaks that stand out from their
-    // surroundings, so dense hats or a swelling pad do not bury the beats.
-    std::vector<double> prefix(count + 1, 0.0);
-    for (size_t n = 0; n < count; ++n) prefix[n + 1] = prefix[n] + rise[n];
-    m_values.resize(count);
-    for (size_t n = 0; n < count; ++n) {
-        const size_t lo = n > kMeanRadius ? n - kMeanRadius : 0;
-        const size_t hi = std::min(count, n + kMeanRadius + 1);
-        const double mean = (prefix[hi] - prefix[lo]) / static_cast<double>(hi - lo);
-        m_values[n] = static_cast<float>(std::max(0.0, rise[n] - mean));
-    }
+    m_values = AboveLocalMean(rise);
+    for (size_t b = 0; b < kBands; ++b) m_bandValues[b] = AboveLocalMean(bandRise[b]);
+    m_harmony = HarmonicChange::Measure(m_mono, m_reducedRate, count, kHop, kOnsetLagInHops * kHop);
 }
 
 }  // namespace vantor

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis/metre_analysis.h"
 #include "analysis/onset_envelope.h"
+#include "analysis/onset_grid.h"
 #include "analysis/real_fft.h"
 #include "engine/wave_file.h"
 
@@ -28,8 +30,6 @@ constexpr double kSearchStep = 1.0025;
 constexpr double kLagTolerance = 0.006;
 // Rival classes closer than this are one class measured twice.
 constexpr double kDistinctClasses = 1.04;
-// Smoothing of the envelope before the grid fit, in values (about 9 ms).
-constexpr double kGridSmoothing = 1.5;
 // A beat grid's first beat is the first grid point with at least this share
 // of the mean onset strength on the grid; leading silence and sparse intros
 // are skipped.
@@ -38,9 +38,6 @@ constexpr double kFirstBeatShare = 0.3;
 // of the strongest class's score.
 constexpr size_t kRivalClasses = 3;
 constexpr double kRivalShare = 0.5;
-// Tempos at which a beat grid is compared with its rivals'.
-constexpr double kGridSlowest = 60.0;
-constexpr double kGridFastest = 200.0;
 // Onset strength (in log units of magnitude) on the beat grid at which a
 // pulse is clear; a steady tone's ripple stays near 0.03.
 constexpr double kClearPulse = 0.5;
@@ -82,84 +79,6 @@ double PeakNear(const std::vector<double>& r, double lag) {
     double best = -1.0;
     for (size_t i = lo; i <= hi; ++i) best = std::max(best, r[i]);
     return best;
-}
-
-std::vector<float> Smooth(const std::vector<float>& values) {
-    const int radius = static_cast<int>(std::ceil(3 * kGridSmoothing));
-    std::vector<float> kernel;
-    for (int i = -radius; i <= radius; ++i) kernel.push_back(static_cast<float>(std::exp(-0.5 * i * i / (kGridSmoothing * kGridSmoothing))));
-    const int n = static_cast<int>(values.size());
-    std::vector<float> out(values.size(), 0.0f);
-    for (int i = 0; i < n; ++i) {
-        float sum = 0.0f;
-        for (int j = -radius; j <= radius; ++j)
-            if (i + j >= 0 && i + j < n) sum += kernel[static_cast<size_t>(j + radius)] * values[static_cast<size_t>(i + j)];
-        out[static_cast<size_t>(i)] = sum;
-    }
-    return out;
-}
-
-float At(const std::vector<float>& s, double position) {
-    const auto i = static_cast<size_t>(position);
-    if (position < 0 || i + 1 >= s.size()) return 0.0f;
-    const auto f = static_cast<float>(position - static_cast<double>(i));
-    return s[i] + f * (s[i + 1] - s[i]);
-}
-
-// A steady beat grid: origin + k x period for every k that lands in the song.
-struct Grid {
-    double origin;
-    double period;
-};
-
-double FirstPoint(const Grid& grid) { return grid.origin - std::floor(grid.origin / grid.period) * grid.period; }
-
-// The mean onset strength on the grid's points.
-double GridScore(const std::vector<float>& s, const Grid& grid) {
-    double sum = 0.0;
-    int count = 0;
-    const double end = static_cast<double>(s.size()) - 1;
-    for (double t = FirstPoint(grid); t < end; t += grid.period) {
-        sum += At(s, t);
-        ++count;
-    }
-    return count > 0 ? sum / count : 0.0;
-}
-
-struct ScoredGrid {
-    Grid grid;
-    double score;
-};
-
-// The best grid over phases across a beat and periods within 3 % of one.
-ScoredGrid CoarseGrid(const std::vector<float>& s, double period) {
-    ScoredGrid best{{0.0, period}, -1.0};
-    for (int j = -30; j <= 30; ++j) {
-        const double p = period * (1 + 0.001 * j);
-        for (double phase = 0; phase < p; phase += 1.0) {
-            const double score = GridScore(s, {phase, p});
-            if (score > best.score) best = {{phase, p}, score};
-        }
-    }
-    return best;
-}
-
-// The coarse grid refined to a hundredth of its period step, pinned at the
-// song's middle, where a change of period moves the beats least.
-Grid RefineGrid(const std::vector<float>& s, const ScoredGrid& coarse) {
-    const double middle = static_cast<double>(s.size()) / 2;
-    const Grid pinned{coarse.grid.origin + std::round((middle - coarse.grid.origin) / coarse.grid.period) * coarse.grid.period,
-                      coarse.grid.period};
-    ScoredGrid best = coarse;
-    for (int j = -60; j <= 60; ++j) {
-        const double p = pinned.period * (1 + 0.000025 * j);
-        for (double shift = -2.0; shift <= 2.0; shift += 0.25) {
-            const Grid grid{pinned.origin + shift, p};
-            const double score = GridScore(s, grid);
-            if (score > best.score) best = {grid, score};
-        }
-    }
-    return best.grid;
 }
 
 }  // namespace
@@ -227,44 +146,69 @@ TempoEstimate TempoEstimator::Estimate(const OnsetEnvelope& envelope) const {
     }
 
     // Autocorrelation alone cannot tell a beat from a beat and a half when
-    // swung eighths or triplets fill the bar; a beat grid can: the true beat
-    // puts an onset on every point. Strong rival classes are judged by the
-    // best grid of their members at playable tempos.
-    const std::vector<float> smooth = Smooth(values);
-    ScoredGrid chosen{{0.0, 0.0}, -1.0};
-    for (const auto& rival : rivals) {
-        for (double member = rival.first; member < kGridFastest; member *= 2) {
-            if (member < kGridSlowest) continue;
-            const ScoredGrid candidate = CoarseGrid(smooth, 60.0 * rate / member);
-            if (candidate.score > chosen.score) chosen = candidate;
-        }
-    }
-    // The member heard as the beat: the octave in the range, or with a range
-    // wider than an octave the one the autocorrelation favours.
-    const double chosenBpm = 60.0 * rate / chosen.grid.period;
-    double beat = Fold(chosenBpm);
+    // swung eighths or triplets fill the bar, nor a waltz's beat from its
+    // bar: the metrical structure can. The strong classes and the rivals 3:2
+    // and 4:3 from the strongest are judged by the levels they hold.
+    const OnsetGrid onsets(values);
+    const OnsetGrid low(envelope.BandValues(OnsetEnvelope::kLowBand));
+    const OnsetGrid harmony(envelope.HarmonicChanges());
+    const MetreAnalysis metre(onsets, low, harmony, rate);
+    std::vector<double> candidates;
+    for (const auto& rival : rivals) candidates.push_back(rival.first);
+    candidates.push_back(rivals[0].first * 1.5);
+    candidates.push_back(rivals[0].first * 4.0 / 3);
+    const MetreAnalysis::Level chosen = metre.ChooseBeat(candidates);
+    if (!(chosen.bpm > 0)) return {};
+    // The grid is fitted to the chosen level itself, whose points are beats
+    // that are played (a 12/8 ballad's dotted quarters, where the octave in
+    // the range may fall between its eighths). The tempo given is its octave
+    // in the range, or with a range wider than an octave the one the
+    // autocorrelation favours.
+    const Grid grid = onsets.Refine(chosen.grid);
+    double beat = Fold(60.0 * rate / grid.period);
     for (double member = beat / 2; member >= m_lowest; member /= 2)
         if (memberScore(member) > memberScore(beat)) beat = member;
-    const ScoredGrid start = CoarseGrid(smooth, 60.0 * rate / beat);
-    const Grid grid = RefineGrid(smooth, start);
 
     TempoEstimate estimate;
-    estimate.bpm = 60.0 * rate / grid.period;
-    const double onGrid = GridScore(smooth, grid);
+    estimate.bpm = beat;
+    const double onGrid = onsets.Score(grid);
     // How periodic the song is at its tempo, at whichever octave shows it
     // best (a swung song folded to twice its tempo is periodic only at its
     // beat), and how clear the onsets on the grid are.
+    // The smoothed envelope's autocorrelation: bowed strings and other soft
+    // attacks wander by a few milliseconds, which the raw one punishes.
     double periodic = 0.0;
+    const std::vector<double> smoothR = Autocorrelation(onsets.Values(), maxLag);
     for (double lag = grid.period / 4; lag + 1 < static_cast<double>(maxLag); lag *= 2)
-        if (lag >= 60.0 * rate / kFastestPulse) periodic = std::max(periodic, PeakNear(r, lag));
+        if (lag >= 60.0 * rate / kFastestPulse) periodic = std::max(periodic, PeakNear(smoothR, lag));
     estimate.confidence = std::clamp(periodic, 0.0, 1.0) * std::min(1.0, onGrid / kClearPulse);
-    for (double t = FirstPoint(grid); t < static_cast<double>(smooth.size()); t += grid.period) {
-        if (At(smooth, t) >= kFirstBeatShare * onGrid) {
-            estimate.firstBeat = std::max<int64_t>(0, std::llround(envelope.SourceFrame(t)));
+    // The beats at the tempo given; a level played faster than that (the
+    // eighths of a fast song) gives every other point, a slower one (half
+    // notes) the points between its own when they are played. The first beat
+    // is the first of them with onsets.
+    const Grid beats = metre.Beats(grid, beat);
+    const double onBeats = onsets.Score(beats);
+    const Grid given{beats.origin, 60.0 * rate / beat};
+    double first = given.FirstPoint();
+    for (double t = first; t < static_cast<double>(onsets.Size()); t += given.period) {
+        if (onsets.At(t) >= kFirstBeatShare * onBeats) {
+            first = t;
             break;
         }
     }
-    if (estimate.firstBeat < 0) estimate.firstBeat = std::max<int64_t>(0, std::llround(envelope.SourceFrame(FirstPoint(grid))));
+    estimate.firstBeat = std::max<int64_t>(0, std::llround(envelope.SourceFrame(first)));
+    // Bars are counted in beats of the tempo given: a 12/8 bar of four
+    // dotted quarters is eight beats at twice their tempo, and a waltz's bar
+    // halved to a tempo in the range has no whole number of beats.
+    const MetreAnalysis::Bar bar = metre.FindBar(beats);
+    const double beatsPerBar = bar.beatsPerBar * beat / (60.0 * rate / beats.period);
+    if (bar.beatsPerBar > 0 && std::abs(beatsPerBar - std::round(beatsPerBar)) < 0.01) {
+        estimate.beatsPerBar = static_cast<int>(std::lround(beatsPerBar));
+        // The first downbeat at or after the first beat.
+        double downbeat = bar.downbeat;
+        while (downbeat < first - 0.5) downbeat += bar.beatsPerBar * beats.period;
+        estimate.downbeat = std::max<int64_t>(0, std::llround(envelope.SourceFrame(downbeat)));
+    }
     return estimate;
 }
 

@@ -126,18 +126,20 @@ void CConfiguration::SetProgramDirectory(const std::string& directory) {
     if (m_programDirectory.back() != '/') m_programDirectory += '/';
 }
 
-bool CConfiguration::Load(const std::string& path) {
+CConfiguration::FileState CConfiguration::Load(const std::string& path) {
     auto bytes = ReadWholeFile(path);
-    if (!bytes) return false;
-    LoadFromBytes(bytes->data(), bytes->size());
-    return true;
+    if (!bytes) return FileState::Missing;
+    if (LoadFromBytes(bytes->data(), bytes->size())) return FileState::Loaded;
+    m_damagedPath = path;
+    m_damagedBytes = std::move(*bytes);
+    return FileState::Damaged;
 }
 
-void CConfiguration::LoadFromBytes(const uint8_t* data, size_t size) {
-    if (size < 4) return;
+bool CConfiguration::LoadFromBytes(const uint8_t* data, size_t size) {
+    if (size < 4) return false;
     int32_t count = static_cast<int32_t>(LoadLE32(data));
     // A body shorter than its count is a short read: the file is ignored.
-    if (count < 0 || static_cast<size_t>(count) > size - 4) return;
+    if (count < 0 || static_cast<size_t>(count) > size - 4) return false;
     FieldReader r(data + 4, static_cast<size_t>(count));
     r.Bytes(m_auditionDevice.data(), 16);
     r.Bytes(m_setDevice.data(), 16);
@@ -178,6 +180,7 @@ void CConfiguration::LoadFromBytes(const uint8_t* data, size_t size) {
     r.Value(m_tempoDetector);
     r.Value(m_lowestTempo);
     r.Value(m_highestTempo);
+    return true;
 }
 
 std::vector<uint8_t> CConfiguration::SaveToBytes() const {
@@ -219,6 +222,12 @@ std::vector<uint8_t> CConfiguration::SaveToBytes() const {
 }
 
 bool CConfiguration::Save(const std::string& path) const {
+    if (!m_damagedPath.empty() && m_damagedPath == path) {
+        const std::string kept = path + ".damaged";
+        if (!WriteFileReplacing(kept, m_damagedBytes.data(), m_damagedBytes.size())) return false;
+        m_damagedPath.clear();
+        m_damagedBytes.clear();
+    }
     std::vector<uint8_t> bytes = SaveToBytes();
     return WriteFileReplacing(path, bytes.data(), bytes.size());
 }

@@ -37,12 +37,18 @@ public:
 
     CConfiguration();
 
+    // How a configuration file read: fields taken, no file, or a file whose
+    // byte count does not match its bytes (the defaults stand).
+    enum class FileState { Loaded, Missing, Damaged };
+
     void SetDefaults();
-    // False when the file is missing or unreadable (the defaults stand).
-    bool Load(const std::string& path);
-    // Reads the fields from the bytes of a configuration file.
-    void LoadFromBytes(const uint8_t* data, size_t size);
-    // Writes the file, replacing it only once the new one is complete.
+    FileState Load(const std::string& path);
+    // Reads the fields from the bytes of a configuration file; false when
+    // the byte count does not fit the bytes, and nothing was taken.
+    bool LoadFromBytes(const uint8_t* data, size_t size);
+    // Writes the file, replacing it only once the new one is complete. A
+    // damaged file that Load found there is first kept as path + ".damaged",
+    // so that no setting the user had is lost without a trace.
     bool Save(const std::string& path) const;
     std::vector<uint8_t> SaveToBytes() const;
 
@@ -141,6 +147,9 @@ private:
     double m_highestTempo = 175.0;
 
     std::string m_programDirectory;
+    // The damaged file Load found, until Save has kept a copy of it.
+    mutable std::string m_damagedPath;
+    mutable std::vector<uint8_t> m_damagedBytes;
 };
 
 }  // namespace vantor

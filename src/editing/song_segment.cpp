@@ -28,7 +28,6 @@ Result<PlacedSongSegment> InsertSongSegment(CMusicSet& set, CMusicDatabase& data
         return Refuse("The set has audio tracks 1 to " + std::to_string(set.GetTracks().GetCount() - 1) + ".");
     if (!(request.atSeconds >= 0) || request.atSeconds * rate >= INT32_MAX)
         return Refuse("The position lies outside the set.");
-    if (!(request.ratio > 0) || !std::isfinite(request.ratio)) return Refuse("The ratio must be above 0.");
 
     RefPtr<CSongProfile> song = database.GetSong(request.key);
     if (!song) return Refuse("Unable to load profile corresponding to this segment!");
@@ -74,6 +73,12 @@ Result<PlacedSongSegment> InsertSongSegment(CMusicSet& set, CMusicDatabase& data
         const double insertTempo = TempoAt(set, position, defaultTempo);
         if (design->GetTempo() > 0 && insertTempo > 0) ratio = ratio * design->GetTempo() / insertTempo;
         design->SetTempo(insertTempo);
+    }
+    if (!(ratio >= CSegment::kMinRatio && ratio <= CSegment::kMaxRatio)) {
+        char text[160];
+        std::snprintf(text, sizeof text, "The rate ratio must lie between %g and %g; this segment's would be %g.",
+                      CSegment::kMinRatio, CSegment::kMaxRatio, ratio);
+        return Refuse(text);
     }
     segment->SetRatio(ratio);
     if (!InsertSegmentEvent(set, request.track, position, design.get(), nullptr))

@@ -35,8 +35,9 @@ struct PlacedSongSegment {
 // Builds the design (name, tempo, the normalization from the song's summary,
 // built first when missing) and inserts it. Refused with the Insert Segment
 // messages when the song, its wave file or a matching sample rate is missing,
-// when the section lies outside the song, or when it would overlap another
-// segment; the set is then unchanged.
+// when the section lies outside the song, when the ratio (after fitting the
+// tempo) lies outside CSegment's ratio range, or when it would overlap
+// another segment; the set is then unchanged.
 Result<PlacedSongSegment> InsertSongSegment(CMusicSet& set, CMusicDatabase& database, const SongSegmentRequest& request,
                                             double referencePoint, double defaultTempo);
 

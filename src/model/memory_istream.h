@@ -27,12 +27,15 @@ public:
         m_position = m_size;
     }
     bool IsDamaged() const { return m_damaged; }
+    // True once a read asked for more bytes than were left.
+    bool RanShort() const { return m_ranShort; }
 
 private:
     const uint8_t* m_data;
     int32_t m_size;
     int32_t m_position = 0;
     bool m_damaged = false;
+    bool m_ranShort = false;
 };
 
 }  // namespace vantor

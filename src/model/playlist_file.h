@@ -13,11 +13,15 @@ namespace vantor {
 RefPtr<Playlist> NewPlaylist();
 
 // The playlist held in the bytes of a ".plt" file; short or damaged files
-// give what could be read.
-RefPtr<Playlist> PlaylistFromBytes(const uint8_t* data, size_t size);
+// give what could be read. clean, when given, tells whether every entry the
+// count states was read whole and nothing followed.
+RefPtr<Playlist> PlaylistFromBytes(const uint8_t* data, size_t size, bool* clean = nullptr);
 
-// Null when the file cannot be read.
-RefPtr<Playlist> ReadPlaylistFile(const std::string& path);
+// Null when the file cannot be read; clean as for PlaylistFromBytes.
+RefPtr<Playlist> ReadPlaylistFile(const std::string& path, bool* clean = nullptr);
+
+// The bytes of the playlist's ".plt" record.
+std::vector<uint8_t> PlaylistToBytes(const Playlist& playlist);
 
 // Replaces the file with the playlist's record; false when the write failed
 // (an earlier file is then untouched).

@@ -12,6 +12,12 @@ namespace vantor {
 // end, ratio, song key (255), song title (50); 329 bytes.
 class CSegment : public ISerializable {
 public:
+    // The rate ratios a segment may be given: a quarter to four times the
+    // speed. Outside them a segment shrinks to nothing or a few seconds of a
+    // song fill hours of the timeline.
+    static constexpr double kMinRatio = 0.25;
+    static constexpr double kMaxRatio = 4.0;
+
     CSegment() = default;
 
     int32_t GetStart() const { return m_start; }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "views/first_time_open.h"
 #include "analysis/song_start.h"
@@ -20,9 +21,10 @@ namespace vantor {
 namespace {
 
 constexpr const char* kBaseTempoPrefix = "Base Tempo: ";
+constexpr double kMaxTempo = 1000.0;
 
 std::string Format(const char* format, double value) {
-    char text[64];
+    char text[256];
     std::snprintf(text, sizeof text, format, value);
     return text;
 }
@@ -37,6 +39,14 @@ std::string FormatText(const char* format, const std::string& value) {
 double ParseNumber(const std::string& text) {
     const double value = std::strtod(text.c_str(), nullptr);
     return std::isfinite(value) ? value : 0.0;
+}
+
+// The whole text as a finite number, or nothing.
+std::optional<double> ParseWholeNumber(const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+    return value;
 }
 
 // A frame position from seconds, held inside the 32-bit range of positions.
@@ -175,12 +185,26 @@ bool CAnalyzerView::Add() {
             }
         }
     }
+    // A cue point lies inside the song and carries a plausible tempo.
+    const double length = m_source->GetLength() / GetSampleRate();
+    const std::optional<double> time = ParseWholeNumber(m_timeText);
+    if (!time || *time < 0 || *time > length) {
+        m_ui.MessageBox(Format("The time must be a number of seconds from 0 to %.3f, the song's length.", length),
+                        "Add Cue Point", MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    const std::optional<double> tempo = ParseWholeNumber(m_tempoText);
+    if (!tempo || !(*tempo > 0) || *tempo > kMaxTempo) {
+        m_ui.MessageBox(Format("The tempo must be a number of beats per minute above 0 and at most %.0f.", kMaxTempo),
+                        "Add Cue Point", MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
     auto point = MakeRef<CMatchPoint>();
     point->SetLabel(m_labelText);
     point->SetSongKey(m_profile->GetLocalPath());
     point->SetType(m_type);
-    point->SetPosition(FrameAt(GetSampleRate(), ParseNumber(m_timeText)));
-    point->SetTempo(ParseNumber(m_tempoText));
+    point->SetPosition(FrameAt(GetSampleRate(), *time));
+    point->SetTempo(*tempo);
     m_points.push_back(point);
     return true;
 }

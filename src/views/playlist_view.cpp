@@ -16,14 +16,22 @@ void CPlaylistView::New() {
     m_playlist = NewPlaylist();
     m_path.clear();
     m_totalSeconds = 0;
+    m_damaged = false;
 }
 
 bool CPlaylistView::Open(const std::string& path) {
-    RefPtr<Playlist> playlist = ReadPlaylistFile(path);
+    bool clean = true;
+    RefPtr<Playlist> playlist = ReadPlaylistFile(path, &clean);
     if (!playlist) return false;
     m_playlist = playlist;
     m_path = path;
+    m_damaged = !clean;
     Recount();
+    if (m_damaged)
+        m_ui.MessageBox("The playlist " + path + " is damaged; " + std::to_string(m_playlist->GetCount()) +
+                            " entries could be read.\nIt is written again only if you agree, and the original "
+                            "is then kept as " + path + kDamagedSuffix + ".",
+                        kCaption, MessageButtons::Ok, MessageIcon::Exclamation);
     return true;
 }
 
@@ -128,7 +136,17 @@ void CPlaylistView::Mark(const CMusicSet* set) {
 }
 
 bool CPlaylistView::WriteTo(const std::string& path) {
+    if (m_damaged && path == m_path) {
+        // The damaged original is never lost: the user agrees, and it is kept beside.
+        if (m_ui.MessageBox("Write the " + std::to_string(m_playlist->GetCount()) + " entries that could be read to " +
+                                path + "?\nThe damaged original is kept as " + path + kDamagedSuffix + ".",
+                            kCaption, MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes)
+            return false;
+        auto original = ReadWholeFile(path);
+        if (original && !WriteFileReplacing(path + kDamagedSuffix, original->data(), original->size())) return false;
+    }
     if (!WritePlaylistFile(*m_playlist, path)) return false;
+    if (path == m_path) m_damaged = false;
     if (m_recentFiles) m_recentFiles->Add(path);
     return true;
 }

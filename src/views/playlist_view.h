@@ -30,6 +30,9 @@ public:
     // An empty playlist without a file.
     void New();
     // Reads a ".plt" file; false (and nothing changed) when it cannot be read.
+    // A file that did not read cleanly is shown as far as it could be read,
+    // and written back only when the user agrees, with the original kept
+    // beside it (path + ".damaged").
     bool Open(const std::string& path);
 
     // "PlayList Editor - <file name>", or "PlayList Editor - Untitled".
@@ -70,12 +73,16 @@ private:
     bool WriteTo(const std::string& path);
     int32_t Swap(int32_t index, int32_t other);
 
+    static constexpr const char* kCaption = "PlayList Editor";
+    static constexpr const char* kDamagedSuffix = ".damaged";
+
     CMusicDatabase& m_database;
     IUserInterface& m_ui;
     RecentFileList* m_recentFiles;
     RefPtr<Playlist> m_playlist;
     std::string m_path;
     uint32_t m_totalSeconds = 0;
+    bool m_damaged = false;  // the file did not read cleanly
 };
 
 }  // namespace vantor

@@ -78,6 +78,58 @@ TEST(TempoEstimator, KeepsTheBeatAgainstItsMultiples) {
     }
 }
 
+// The rival classes 3:2 and 4:3 apart: a triplet feel or a bar of three
+// must not pull the beat to its dotted-quarter or triplet pulse, nor to the bar.
+TEST(TempoEstimator, KeepsTheBeatAgainstItsRivalsAThirdAndAHalfAway) {
+    struct Case {
+        const char* name;
+        double bpm;  // of the beat a listener taps
+        Groove groove;
+        int beatsPerBar;
+        double expected;  // folded into 88-175
+    };
+    for (const Case& c : {Case{"shuffle at 120, not 160 or 90", 120.0, Groove::Shuffle, 4, 120.0},
+                          Case{"shuffle at 100", 100.0, Groove::Shuffle, 4, 100.0},
+                          Case{"waltz at 150, not 100", 150.0, Groove::Waltz, 3, 150.0},
+                          Case{"waltz at 130", 130.0, Groove::Waltz, 3, 130.0},
+                          Case{"triplet hats over a straight kick at 110", 110.0, Groove::TripletHats, 4, 110.0},
+                          Case{"triplet hats at 96", 96.0, Groove::TripletHats, 4, 96.0},
+                          // Dotted quarters at 64: the eighths run at 192.
+                          Case{"12/8 ballad at 64, not 96", 64.0, Groove::TwelveEight, 4, 128.0}}) {
+        RhythmRecipe recipe = Recipe(c.bpm, c.groove, 10.0);
+        recipe.beatsPerBar = c.beatsPerBar;
+        recipe.jitterSeconds = 0.004;
+        const TempoEstimate estimate = EstimateOf(RhythmGenerator(recipe).Generate());
+        EXPECT_NEAR(estimate.bpm, c.expected, c.expected * 0.01) << c.name;
+        EXPECT_TRUE(TempoEstimator::IsTrusted(estimate)) << c.name;
+    }
+}
+
+// Bars: a waltz's in threes on its bass, a 12/8 bar of four dotted quarters
+// counted in the doubled tempo's beats, and the first downbeat on the song's
+// first beat.
+TEST(TempoEstimator, FindsBarsAndTheirFirstBeat) {
+    struct Case {
+        double bpm;
+        Groove groove;
+        int beatsPerBar;
+        int expectedBeatsPerBar;
+    };
+    for (const Case& c : {Case{150.0, Groove::Waltz, 3, 3}, Case{122.0, Groove::Broken, 4, 4}, Case{64.0, Groove::TwelveEight, 4, 8}}) {
+        RhythmRecipe recipe = Recipe(c.bpm, c.groove, 12.0);
+        recipe.beatsPerBar = c.beatsPerBar;
+        recipe.leadingSilence = 0.7;
+        const test::GeneratedSong song = RhythmGenerator(recipe).Generate();
+        const TempoEstimate estimate = EstimateOf(song);
+        EXPECT_EQ(estimate.beatsPerBar, c.expectedBeatsPerBar) << c.bpm;
+        EXPECT_NEAR(static_cast<double>(estimate.downbeat - song.firstBeat) / 44100.0, 0.0, 0.02) << c.bpm;
+        EXPECT_NEAR(static_cast<double>(estimate.firstBeat - song.firstBeat) / 44100.0, 0.0, 0.02) << c.bpm;
+    }
+    const TempoEstimate silent = EstimateOf(RhythmGenerator(Recipe(0, Groove::Silence)).Generate());
+    EXPECT_EQ(silent.beatsPerBar, 0);
+    EXPECT_EQ(silent.downbeat, -1);
+}
+
 TEST(TempoEstimator, MeasuresASteadySongToAHundredthOfABeatPerMinute) {
     RhythmRecipe recipe = Recipe(128.37, Groove::FourOnTheFloor, 20.0);
     recipe.jitterSeconds = 0.004;

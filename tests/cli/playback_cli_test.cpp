@@ -30,6 +30,9 @@ protected:
             ASSERT_TRUE(writer.Write(pcm.data(), pcm.size() * 2));
             ASSERT_TRUE(writer.Finish(44100 * 3));
         }
+        // Effects are checked against the registered types: Tonebank.so lies beside the program.
+        const std::string effects = fs::path(std::getenv("VANTOR_BIN")).parent_path().string();
+        ASSERT_EQ(Run("config set effects-directory " + effects).exitCode, 0);
         ASSERT_EQ(Run("db add \"" + Song(1) + "\" \"" + Song(2) + "\"").exitCode, 0);
         ASSERT_EQ(Run("--yes set new " + Set() + " --tracks 2").exitCode, 0);
     }

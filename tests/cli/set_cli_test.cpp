@@ -84,7 +84,7 @@ TEST_F(SetCliTest, ConfigSetChecksLikeTheDialogAndPersists) {
     EXPECT_EQ(RunVantor(Home() + "config set hide-private yes").exitCode, 0);
     EXPECT_EQ(RunVantor(Home() + "config set reference-point 0.5").exitCode, 0);
     CConfiguration saved;
-    ASSERT_TRUE(saved.Load((home / "Vantor.cfg").string()));
+    ASSERT_EQ(saved.Load((home / "Vantor.cfg").string()), CConfiguration::FileState::Loaded);
     EXPECT_TRUE(saved.GetHidePrivateMusic());
     EXPECT_EQ(saved.GetReferencePoint(), 0.5);
     EXPECT_EQ(RunVantor(Home() + "config set tempo-detector classic").exitCode, 0);

@@ -65,7 +65,7 @@ TEST(Configuration, FileRoundTripKeepsEveryField) {
     std::string path = ::testing::TempDir() + "config_round_trip.cfg";
     ASSERT_TRUE(config.Save(path));
     CConfiguration read;
-    ASSERT_TRUE(read.Load(path));
+    ASSERT_EQ(read.Load(path), CConfiguration::FileState::Loaded);
     EXPECT_EQ(read.GetSetOutputDevice(), device);
     EXPECT_EQ(read.GetNumberOfTracks(), 12);
     EXPECT_STREQ(read.GetWaveDirectory(), "/music/wave");
@@ -85,7 +85,7 @@ TEST(Configuration, FileRoundTripKeepsEveryField) {
     CConfiguration again;
     again.LoadFromBytes(read.SaveToBytes().data(), read.SaveToBytes().size());
     EXPECT_EQ(again.SaveToBytes(), read.SaveToBytes());
-    EXPECT_FALSE(read.Load(path + ".missing"));
+    EXPECT_EQ(read.Load(path + ".missing"), CConfiguration::FileState::Missing);
 }
 
 TEST(Configuration, ShortFilesSetOnlyTheFieldsTheyReach) {
@@ -107,8 +107,27 @@ TEST(Configuration, ShortFilesSetOnlyTheFieldsTheyReach) {
     // A count larger than the bytes that follow: a short read, nothing is taken.
     CConfiguration shortRead;
     auto truncated = ByteBuilder().I32(600).Raw("\x09", 16).Bytes();
-    shortRead.LoadFromBytes(truncated.data(), truncated.size());
+    EXPECT_FALSE(shortRead.LoadFromBytes(truncated.data(), truncated.size()));
     EXPECT_FALSE(shortRead.GetAuditionOutputDevice().has_value());
+}
+
+// A damaged file is not silently lost: the first save keeps a copy of it.
+TEST(Configuration, ADamagedFileIsKeptBeforeItIsWrittenOver) {
+    const std::string path = ::testing::TempDir() + "config_damaged.cfg";
+    const auto damaged = ByteBuilder().I32(600).Raw("\x09", 16).Bytes();
+    ASSERT_TRUE(WriteFileReplacing(path, damaged.data(), damaged.size()));
+    CConfiguration config;
+    ASSERT_EQ(config.Load(path), CConfiguration::FileState::Damaged);
+    EXPECT_EQ(config.GetNumberOfTracks(), 8) << "the defaults stand";
+    config.SetNumberOfTracks(6);
+    ASSERT_TRUE(config.Save(path));
+    EXPECT_EQ(ReadWholeFile(path + ".damaged"), damaged);
+    CConfiguration saved;
+    ASSERT_EQ(saved.Load(path), CConfiguration::FileState::Loaded);
+    EXPECT_EQ(saved.GetNumberOfTracks(), 6);
+    // Later saves leave the kept copy alone.
+    ASSERT_TRUE(config.Save(path));
+    EXPECT_EQ(ReadWholeFile(path + ".damaged"), damaged);
 }
 
 TEST(Configuration, AnEmptyGenreListGetsTheBuiltInGenres) {
@@ -167,7 +186,7 @@ TEST(Configuration, TempoDetectorFieldRoundTripsAndOlderFilesKeepItsDefaults) {
     std::string path = ::testing::TempDir() + "config_tempo_detector.cfg";
     ASSERT_TRUE(changed.Save(path));
     CConfiguration read;
-    ASSERT_TRUE(read.Load(path));
+    ASSERT_EQ(read.Load(path), CConfiguration::FileState::Loaded);
     EXPECT_EQ(read.GetTempoDetector(), CConfiguration::kClassicTempoDetector);
     EXPECT_EQ(read.GetLowestTempo(), 70.0);
     EXPECT_EQ(read.GetHighestTempo(), 139.5);

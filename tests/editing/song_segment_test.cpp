@@ -89,3 +89,27 @@ TEST_F(SongSegment, RefusalsLeaveTheSetUnchanged) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// A ratio near 0 would make a segment of no frames, a huge one hours of
+// timeline from two seconds of song.
+TEST_F(SongSegment, RatiosOutsideTheTurntablesRangeAreRefused) {
+    for (double ratio : {1e-9, 0.2, 4.5, 1e9}) {
+        SongSegmentRequest request;
+        request.track = 1;
+        request.ratio = ratio;
+        auto refused = Insert(request);
+        ASSERT_FALSE(refused) << ratio;
+        EXPECT_NE(refused.Error().text.find("between 0.25 and 4"), std::string::npos) << refused.Error().text;
+    }
+    EXPECT_EQ(set->GetTrack(1)->GetEvents().GetCount(), 0);
+    SongSegmentRequest edge;
+    edge.track = 1;
+    edge.ratio = 4.0;
+    EXPECT_TRUE(Insert(edge));
+}
+
+}  // namespace
+}  // namespace vantor

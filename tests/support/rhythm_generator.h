@@ -16,6 +16,10 @@ enum class Groove {
     FourOnTheFloor,  // kick on every beat, claps on the back beats, off-beat hats
     Broken,          // syncopated kicks, snares on the back beats, hats on eighths
     HalfTime,        // kick on the bar, snare on its middle, hats on eighths
+    Shuffle,         // kick on one and three, snare on two and four, hats and bass long-short in triplets
+    Waltz,           // kick and bass on the bar, snare and chord on the other beats
+    TripletHats,     // hats on every triplet eighth over a straight kick and snare
+    TwelveEight,     // beats of three eighths: hats on each, kick on one, snare on two and four
     Silence,         // the non-musical cases: no tempo to find
     Noise,
     Tone,
@@ -34,6 +38,7 @@ struct RhythmRecipe {
     uint32_t seed = 1;
 
     bool HasTempo() const { return groove != Groove::Silence && groove != Groove::Noise && groove != Groove::Tone; }
+    // With TwelveEight the beat is the dotted quarter of three eighths.
 };
 
 struct GeneratedSong {
@@ -127,6 +132,56 @@ private:
         });
     }
 
+    void Chord(double at, double seconds, double root, double gain) {
+        Add(at, seconds, gain, [root, seconds](double t) {
+            const double envelope = std::min(1.0, t / 0.003) * std::exp(-t / 0.15) * std::min(1.0, (seconds - t) / 0.01);
+            return 2500 * envelope * (std::sin(2 * M_PI * root * t) + std::sin(2 * M_PI * root * 1.26 * t) + std::sin(2 * M_PI * root * 1.5 * t));
+        });
+    }
+
+    // The grooves with triplets or a bar of their own, played beat by beat.
+    void PlayBeat(double on, double beat, int b, double root, double velocity) {
+        const RhythmRecipe& r = m_recipe;
+        const double third = beat / 3;
+        switch (r.groove) {
+            case Groove::Shuffle:
+                Hat(on + Jitter(), velocity);
+                Hat(on + 2 * third + Jitter(), 0.7 * velocity);
+                if (b % 2 == 0) Kick(on + Jitter(), velocity);
+                if (b % 2 == 1) Snare(on + Jitter(), velocity);
+                Bass(on + Jitter(), 0.6 * beat / kRate, root / 4, velocity);
+                Bass(on + 2 * third + Jitter(), 0.3 * beat / kRate, root / 4 * 1.5, 0.8 * velocity);
+                break;
+            case Groove::Waltz:
+                Hat(on + Jitter(), 0.6 * velocity);
+                if (b == 0) {
+                    Kick(on + Jitter(), velocity);
+                    Bass(on + Jitter(), 0.9 * beat / kRate, root / 4, velocity);
+                } else {
+                    Snare(on + Jitter(), 0.5 * velocity);
+                    Chord(on + Jitter(), 0.8 * beat / kRate, root, velocity);
+                }
+                break;
+            case Groove::TripletHats:
+                for (int e = 0; e < 3; ++e) Hat(on + e * third + Jitter(), (e == 0 ? 1.0 : 0.7) * velocity);
+                if (b % 2 == 0) Kick(on + Jitter(), velocity);
+                if (b % 2 == 1) Snare(on + Jitter(), velocity);
+                if (b % 2 == 0) Bass(on + Jitter(), 1.8 * beat / kRate, root / 4, velocity);
+                break;
+            case Groove::TwelveEight:
+                for (int e = 0; e < 3; ++e) {
+                    Hat(on + e * third + Jitter(), (e == 0 ? 1.0 : 0.6) * velocity);
+                    Chord(on + e * third + Jitter(), 0.3 * beat / kRate, root * (e == 0 ? 1.0 : 1.5), (e == 0 ? 0.6 : 0.4) * velocity);
+                }
+                if (b == 0 || b == 2) Kick(on + Jitter(), velocity);
+                if (b % 2 == 1) Snare(on + Jitter(), velocity);
+                if (b % 2 == 0) Bass(on + Jitter(), 1.5 * beat / kRate, root / 4, velocity);
+                break;
+            default:
+                break;
+        }
+    }
+
     void Play(double start) {
         const RhythmRecipe& r = m_recipe;
         const double beat = 60.0 * kRate / r.bpm;
@@ -144,6 +199,11 @@ private:
                 const double on = barStart + b * beat;
                 const double off = on + beat / 2 * (1 + r.swing);
                 const double velocity = 0.8 + 0.2 * Noise();
+                if (r.groove == Groove::Shuffle || r.groove == Groove::Waltz || r.groove == Groove::TripletHats ||
+                    r.groove == Groove::TwelveEight) {
+                    if (!intro) PlayBeat(on, beat, b, root, velocity);
+                    continue;
+                }
                 Hat(off + Jitter(), level * velocity);
                 if (r.groove != Groove::FourOnTheFloor) Hat(on + Jitter(), level * 0.6 * velocity);
                 if (intro) continue;

@@ -128,8 +128,23 @@ TEST_F(AnalyzerFixture, CuePointCommands) {
     view.Add();  // a second chorus is fine
     view.SelectType(CMatchPoint::EXPLODE_DOWN);
     EXPECT_EQ(view.GetLabelText(), "ExploreDn");
-    view.SetTimeText("-3");  // before the song: held at its start
-    view.Add();
+    // Times outside the song and tempos that are no tempo are refused with
+    // the range, never stored as 0.
+    for (const char* time : {"-3", "nan", "7", "1e9", "x"}) {
+        view.SetTimeText(time);
+        EXPECT_FALSE(view.Add()) << time;
+        EXPECT_EQ(ui.Messages().back().text,
+                  "The time must be a number of seconds from 0 to 6.000, the song's length.");
+    }
+    view.SetTimeText("0");
+    for (const char* tempo : {"-1", "0", "inf", "1001"}) {
+        view.SetTempoText(tempo);
+        EXPECT_FALSE(view.Add()) << tempo;
+        EXPECT_EQ(ui.Messages().back().text,
+                  "The tempo must be a number of beats per minute above 0 and at most 1000.");
+    }
+    view.SetTempoText("128");
+    EXPECT_TRUE(view.Add());
     ASSERT_EQ(view.GetMatchPoints().size(), 4u);
     EXPECT_EQ(view.GetMatchPoints()[0]->GetPosition(), 66150u);
     EXPECT_EQ(view.GetMatchPoints()[1]->GetPosition(), 99225u);

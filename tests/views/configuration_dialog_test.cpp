@@ -42,7 +42,7 @@ TEST_F(ConfigurationDialogTest, TrackCountOutsideOneToTwelveIsRefusedAndNothingS
     EXPECT_TRUE(dialog.OnOK());
     EXPECT_EQ(config.GetNumberOfTracks(), 12);
     CConfiguration saved;
-    ASSERT_TRUE(saved.Load((dir / "Vantor.cfg").string()));
+    ASSERT_EQ(saved.Load((dir / "Vantor.cfg").string()), CConfiguration::FileState::Loaded);
     EXPECT_EQ(saved.GetNumberOfTracks(), 12);
 }
 
@@ -108,7 +108,7 @@ TEST_F(ConfigurationDialogTest, ANewEffectsDirectoryNeedsARestartAndIsSaved) {
     EXPECT_EQ(ui.Messages()[0].text, "Program must be restarted to load new effects.");
     EXPECT_EQ(ui.Messages()[0].caption, "Change Effects Directory");
     CConfiguration saved;
-    ASSERT_TRUE(saved.Load((dir / "Vantor.cfg").string()));
+    ASSERT_EQ(saved.Load((dir / "Vantor.cfg").string()), CConfiguration::FileState::Loaded);
     EXPECT_STREQ(saved.GetEffectsDirectory(), "/opt/effects");
 
     // Compared without regard to case: no message for a change of case only.

@@ -135,3 +135,53 @@ TEST_F(PlaylistViewTest, SaveAsksForAFileOnceThenWritesThere) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// A playlist whose count was damaged reads as what could be read; the file is
+// written again only with the user's consent, and then the original is kept.
+TEST_F(PlaylistViewTest, ADamagedFileIsNeverRewrittenWithoutConsent) {
+    ASSERT_TRUE(m_view.AddSong(m_dir / "ten.wav"));
+    ASSERT_TRUE(m_view.AddSong(m_dir / "gone.wav"));
+    const std::string path = m_dir / "list.plt";
+    ASSERT_TRUE(m_view.SaveAsPath(path));
+    std::vector<uint8_t> damaged = m_dir.Read("list.plt");
+    damaged[4] = 0x7f;  // the count: far more entries than the bytes hold
+    m_dir.Write("list.plt", damaged);
+
+    CPlaylistView reopened(m_db, m_ui, nullptr);
+    ASSERT_TRUE(reopened.Open(path));
+    ASSERT_FALSE(m_ui.Messages().empty());
+    EXPECT_NE(m_ui.Messages().back().text.find("is damaged"), std::string::npos);
+    EXPECT_EQ(m_ui.Messages().back().icon, MessageIcon::Exclamation);
+
+    m_ui.QueueAnswer(MessageAnswer::No);
+    EXPECT_FALSE(reopened.Save());
+    EXPECT_EQ(m_dir.Read("list.plt"), damaged);
+    EXPECT_FALSE(m_dir.Exists("list.plt.damaged"));
+
+    m_ui.QueueAnswer(MessageAnswer::Yes);
+    ASSERT_TRUE(reopened.Save());
+    EXPECT_EQ(m_dir.Read("list.plt.damaged"), damaged);
+    CPlaylistView again(m_db, m_ui, nullptr);
+    const size_t shown = m_ui.Messages().size();
+    ASSERT_TRUE(again.Open(path));
+    EXPECT_EQ(m_ui.Messages().size(), shown) << "the rewritten file reads cleanly";
+}
+
+TEST_F(PlaylistViewTest, AFileWrittenHereReadsCleanly) {
+    ASSERT_TRUE(m_view.AddSong(m_dir / "ten.wav"));
+    ASSERT_TRUE(m_view.SaveAsPath(m_dir / "clean.plt"));
+    bool clean = false;
+    ASSERT_TRUE(ReadPlaylistFile(m_dir / "clean.plt", &clean));
+    EXPECT_TRUE(clean);
+    std::vector<uint8_t> cut = m_dir.Read("clean.plt");
+    cut.pop_back();
+    m_dir.Write("cut.plt", cut);
+    ASSERT_TRUE(ReadPlaylistFile(m_dir / "cut.plt", &clean));
+    EXPECT_FALSE(clean);
+}
+
+}  // namespace
+}  // namespace vantor
