@@ -2,7 +2,8 @@
 # The main job on generated data: three synthetic songs at 124, 128 and 132
 # BPM go into a music database in demo/ and are analysed (start, tempo,
 # loudness); a four-track set matches them to 130 BPM with overlapping, faded
-# segments and a track effect from Tonebank.so, and the set is mixed down to
+# segments and a track effect from Tonebank.so, is edited by a `vantor edit`
+# script (split, copy and paste, drag, undo), and is mixed down to
 # demo/mix.wav.
 set -euo pipefail
 build="$(realpath "$(dirname "$1")")"
@@ -51,6 +52,29 @@ v set effect "$set" --track 4 --at 21 Volume Level 0:-50 4:-6 12:-6 16:-50
 # A constant echo on track 4.
 v set track-effect "$set" --track 4 Echo Decay 0.35
 v set track-effect "$set" --track 4 Echo Delay 0.46
+
+echo "== editing: the set editor's commands from a script"
+# Track 4's section of Gamma is split at 28 s and its second half repeated
+# at bar 33 over the second song; a stray split is taken back, and the copy
+# is dragged one bar later on the bar grid.
+cat > "$home/edit.txt" <<'SCRIPT'
+select 4 @24
+marker left 28
+split
+select 4 @30
+copy
+track 4
+marker left 59.077
+paste
+select 4 @62
+marker left 64
+split
+undo
+drag 4 @62 +1.846
+status
+save
+SCRIPT
+v edit "$set" --script "$home/edit.txt"
 v set show "$set"
 
 echo "== mixdown"

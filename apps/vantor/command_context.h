@@ -97,5 +97,6 @@ void AddEffectsCommands(CLI::App& app, CommandContext& context);
 void AddDevicesCommands(CLI::App& app, CommandContext& context);
 void AddPlaybackCommands(CLI::App& app, CommandContext& context);
 void AddAnalysisCommands(CLI::App& app, CommandContext& context);
+void AddEditCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace vantor::cli

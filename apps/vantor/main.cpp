@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     AddDbCommands(app, context);
     AddPlaylistCommands(app, context);
     AddSetCommands(app, context);
+    AddEditCommand(app, context);
     AddPlaybackCommands(app, context);
     AddAnalysisCommands(app, context);
     AddMediaCommands(app, context);

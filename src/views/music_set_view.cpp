@@ -1,0 +1,347 @@
+#include "views/music_set_view.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "editing/history_group.h"
+#include "editing/segment_placement.h"
+#include "editing/song_lengths.h"
+#include "engine/set_player.h"
+
+namespace vantor {
+
+// ---- TimelineGeometry ----
+
+int TimelineGeometry::RowAt(int y) const {
+    int top = trackAreaTop;
+    if (y < top) return -1;
+    for (size_t row = 0; row < rowHeights.size(); ++row) {
+        top += rowHeights[row];
+        if (y < top) return static_cast<int>(row);
+    }
+    return -1;
+}
+
+int TimelineGeometry::RowTop(int row) const {
+    int top = trackAreaTop;
+    for (int r = 0; r < row && r < static_cast<int>(rowHeights.size()); ++r) top += rowHeights[static_cast<size_t>(r)];
+    return top;
+}
+
+double TimelineGeometry::TimeAt(int x) const { return startTime + (x - trackAreaLeft) * secondsPerPixel; }
+
+int TimelineGeometry::XAt(double seconds) const {
+    if (!(secondsPerPixel > 0)) return trackAreaLeft;
+    return trackAreaLeft + static_cast<int>(std::lround((seconds - startTime) / secondsPerPixel));
+}
+
+// ---- CMusicSetView ----
+
+CMusicSetView::CMusicSetView(IUserInterface& ui, CMusicDatabase* database, CMusicSet* set, std::string path,
+                             const CConfiguration& config, double leftMarker, double rightMarker)
+    : m_ui(ui),
+      m_database(database),
+      m_path(std::move(path)),
+      m_state(set, config, leftMarker, rightMarker),
+      m_commands(m_state),
+      m_drag(m_state, SongLengthsFrom(database)) {}
+
+CMusicSetView::~CMusicSetView() { m_drag.End(); }
+
+void CMusicSetView::Show(const Status& status) {
+    if (!status) m_ui.ShowRefusal(status.Error());
+}
+
+void CMusicSetView::Changed() {
+    for (int32_t row : m_state.TakeRepaint()) {
+        m_repaint.insert(row);
+        if (m_trackChanged) {
+            if (CTrack* track = m_state.GetTrack(row)) m_trackChanged(track);
+        }
+    }
+}
+
+std::set<int32_t> CMusicSetView::TakeRepaintRows() {
+    Changed();
+    std::set<int32_t> rows;
+    rows.swap(m_repaint);
+    return rows;
+}
+
+void CMusicSetView::OnTrackChanged(const CTrack* track) {
+    int32_t index = m_state.GetSet().GetTracks().IndexOf(track);
+    if (index >= 0) m_repaint.insert(index);
+}
+
+void CMusicSetView::Copy() { m_commands.Copy(); }
+
+void CMusicSetView::Cut() {
+    m_commands.Cut();
+    Changed();
+}
+
+void CMusicSetView::Erase() {
+    m_commands.Erase();
+    Changed();
+}
+
+void CMusicSetView::Paste() {
+    // A set clip on the clipboard is pasted by Paste Section.
+    if (!SetEditCommands::ClipboardHasSegmentDesign()) return;
+    auto pasted = m_commands.PasteSegmentDesign();
+    if (!pasted) m_ui.ShowRefusal(pasted.Error());
+    Changed();
+}
+
+std::optional<EditSegmentRequest> CMusicSetView::EditSegment() {
+    const int32_t t = m_state.FirstTrackWithSelection();
+    if (t < 1) return std::nullopt;
+    CEvent* event = m_state.GetCurrentEvent(t);
+    if (!event || !event->GetSegment()) return std::nullopt;
+    const double rate = m_state.GetSampleRate() > 0 ? m_state.GetSampleRate() : 44100.0;
+    const CSegment& segment = *event->GetSegment()->GetSegment();
+    EditSegmentRequest request;
+    request.event = event;
+    request.track = m_state.GetTrack(t);
+    request.trackIndex = t;
+    request.history = &m_state.GetHistory();
+    request.songTime = std::max(0.0, segment.GetRatio() * segment.GetStart() / rate +
+                                         (m_state.GetLeftMarker() - event->GetPosition() / rate));
+    if (m_designer) m_designer(request);
+    return request;
+}
+
+bool CMusicSetView::ReplaceSegment(const EditSegmentRequest& request, const CSegmentDesign& design) {
+    Status status = m_commands.ReplaceSegmentDesign(request.trackIndex, request.event, design);
+    Show(status);
+    Changed();
+    return status.Ok();
+}
+
+bool CMusicSetView::SplitSegment() {
+    Status status = m_commands.SplitSegmentAtLeft();
+    Show(status);
+    Changed();
+    return status.Ok();
+}
+
+bool CMusicSetView::AddEffect() {
+    auto span = m_commands.CheckAddEffect();
+    if (!span) {
+        m_ui.ShowRefusal(span.Error());
+        return false;
+    }
+    return true;
+}
+
+bool CMusicSetView::CopyToProfile() {
+    if (!m_database) return false;
+    auto stored = m_commands.CopyToProfile(*m_database);
+    if (!stored) {
+        m_ui.ShowRefusal(stored.Error());
+        return false;
+    }
+    return stored.Value();
+}
+
+CheckSetReport CMusicSetView::CheckSet() {
+    CheckSetReport report{"Check Set - " + m_path, SetCheck::Run(m_state, m_database)};
+    Changed();
+    return report;
+}
+
+void CMusicSetView::GoToCheckRow(const CheckSetRow& row) {
+    if (row.track > 0) m_state.SetSelectedTrack(row.track);
+    if (m_state.GetSampleRate() > 0) m_viewStartTime = static_cast<double>(row.position) / m_state.GetSampleRate();
+    m_state.MarkAllRepaint();
+    Changed();
+}
+
+bool CMusicSetView::Undo() {
+    bool undone = m_commands.Undo();
+    Changed();
+    return undone;
+}
+
+bool CMusicSetView::RevertChanges() {
+    bool reverted = m_commands.Revert();
+    Changed();
+    return reverted;
+}
+
+bool CMusicSetView::CommitChanges() {
+    if (!CanUndo()) return false;
+    const CSetHistory& history = m_state.GetHistory();
+    if (m_player && m_player->IsOpen()) {
+        m_player->ApplyEdit(history);
+    } else if (m_serverLink) {
+        if (!m_serverLink(history)) {
+            std::this_thread::sleep_for(m_retryDelay);
+            if (!m_serverLink(history)) {
+                m_ui.MessageBox("Unable to contact Sound Server", "Commit Set", MessageButtons::Ok, MessageIcon::Error);
+                return false;
+            }
+        }
+    }
+    m_commands.Commit();
+    Changed();
+    return true;
+}
+
+bool CMusicSetView::SetLoop() {
+    Status status = m_commands.SetLoop();
+    Show(status);
+    if (status && m_player && m_player->IsOpen())
+        m_player->SetLoop(static_cast<uint32_t>(m_state.GetLoop()->start), static_cast<uint32_t>(m_state.GetLoop()->end));
+    return status.Ok();
+}
+
+std::optional<EventEditorParameters> CMusicSetView::TempoList() {
+    CTrack* track = m_state.GetTrack(0);
+    if (!track) return std::nullopt;
+    return EventEditorParameters{"Tempo", track, 0, m_state.GetCurrentEvent(0), &m_state.GetHistory()};
+}
+
+std::optional<EventEditorParameters> CMusicSetView::TrackList() {
+    const int32_t t = m_state.GetSelectedTrack();
+    if (!m_state.IsAudioTrack(t)) return std::nullopt;
+    return EventEditorParameters{"Track " + std::to_string(t), m_state.GetTrack(t), t, m_state.GetCurrentEvent(t),
+                                 &m_state.GetHistory()};
+}
+
+bool CMusicSetView::DropSegment(const CSegmentDesign& design, int x, int y, const TimelineGeometry& geometry) {
+    SegmentDrop drop(m_state, m_database);
+    auto prepared = drop.Prepare(design, [this](int percent) {
+        m_ui.ShowProgress("Building waveform summary", percent);
+        if (percent >= 100) m_ui.EndProgress();
+    });
+    if (!prepared) {
+        m_ui.ShowRefusal(prepared.Error());
+        return false;
+    }
+    const int row = geometry.RowAt(y);
+    if (x < geometry.trackAreaLeft || row < 0) return false;
+
+    std::optional<SegmentAt> replacing = drop.ReplaceTarget();
+    int32_t track = row;
+    int32_t position = 0;
+    if (replacing) {
+        const std::string question =
+            std::string("Replace segment \"") + replacing->event->GetSegment()->GetName() + "\"?";
+        if (m_ui.MessageBox(question, "Insert Segment", MessageButtons::OkCancel, MessageIcon::Question) !=
+            MessageAnswer::Ok)
+            return false;
+        track = replacing->track;
+        position = replacing->event->GetPosition();
+    } else {
+        position = m_state.ToPosition(geometry.TimeAt(x));
+    }
+
+    // The whole drop, the choice made afterwards included, is one Undo.
+    HistoryGroup group(m_state.GetHistory());
+    auto inserted = drop.Insert(prepared.Value().get(), track, position, replacing);
+    if (!inserted) {
+        m_ui.ShowRefusal(inserted.Error());
+        Changed();
+        return false;
+    }
+    CInsertSegmentDialog dialog(drop.Choices(track, position, *prepared.Value(), m_mixingHelper != nullptr));
+    if (!dialog.GetChoices().endsAtOnce && (!m_insertRunner || m_insertRunner(dialog)))
+        ApplyInsertChoice(dialog, SegmentAt{track, inserted.Value()});
+    m_state.MarkRepaint(0);
+    Changed();
+    return true;
+}
+
+void CMusicSetView::ApplyInsertChoice(const CInsertSegmentDialog& dialog, const SegmentAt& inserted) {
+    const InsertChoices& choices = dialog.GetChoices();
+    switch (dialog.GetChoice()) {
+        case InsertChoice::Resample:
+            Show(m_commands.ResampleToTempo(inserted.track, inserted.event, choices.insertTempo));
+            break;
+        case InsertChoice::SplitTempo:
+            Show(m_commands.PlaceTempoChange(choices.position, choices.segmentTempo));
+            break;
+        case InsertChoice::MixInto: {
+            if (choices.resampleAvailable) {
+                Status resampled = m_commands.ResampleToTempo(inserted.track, inserted.event, choices.insertTempo);
+                if (!resampled) {
+                    m_ui.ShowRefusal(resampled.Error());
+                    return;
+                }
+            }
+            const SegmentAt& chosen = choices.mixTargets[static_cast<size_t>(dialog.GetMixTarget())];
+            std::optional<int32_t> point = m_mixingHelper ? m_mixingHelper(chosen, inserted) : std::nullopt;
+            if (point && vantor::SplitSegment(m_state.GetSet(), m_state.GetHistory(), chosen.track, chosen.event, *point)) {
+                m_state.SelectOnly(chosen.track, chosen.event);
+                m_state.MarkRepaint(chosen.track);
+            }
+            break;
+        }
+        case InsertChoice::Nothing:
+            break;
+    }
+}
+
+int32_t CMusicSetView::Tolerance(const TimelineGeometry& geometry) const {
+    double frames = geometry.secondsPerPixel * m_state.GetSampleRate();
+    if (!(frames >= 1)) return 1;
+    return frames > 1e9 ? 1000000000 : static_cast<int32_t>(frames);
+}
+
+void CMusicSetView::MousePress(int x, int y, const TimelineGeometry& geometry, bool ctrl) {
+    m_drag.End();
+    const int row = geometry.RowAt(y);
+    if (x < geometry.trackAreaLeft || row < 0 || row >= m_state.GetTrackCount()) return;
+    m_geometry = geometry;
+    m_pressX = x;
+    m_dragMoved = false;
+    m_state.SetSelectedTrack(row);
+    m_state.MarkRepaint(row);
+    const int32_t position = m_state.ToPosition(geometry.TimeAt(x));
+    DragHit hit = m_drag.Hit(row, position, Tolerance(geometry), ctrl);
+
+    if (!hit.event) {
+        if (!ctrl) m_state.ClearSelections();
+        Changed();
+        return;
+    }
+    bool drag = hit.kind != DragKind::None;
+    if (ctrl && hit.kind != DragKind::Repeat) {
+        m_state.ToggleSelected(row, hit.event);
+        drag = drag && m_state.IsSelected(row, hit.event);
+    } else if (!m_state.IsSelected(row, hit.event)) {
+        m_state.SelectOnly(row, hit.event);
+    }
+    if (const CTempoChange* tempo = hit.event->GetTempoChange())
+        m_state.GetSnapGrid().Align(tempo->GetTempo(),
+                                    static_cast<double>(hit.event->GetPosition()) / m_state.GetSampleRate());
+    if (drag) {
+        m_drag.Begin(row, hit);
+        m_edgeTimeAtPress = static_cast<double>(m_drag.GetEdgeAtPress()) / m_state.GetSampleRate();
+    }
+    Changed();
+}
+
+void CMusicSetView::MouseMove(int x, int /*y*/) {
+    if (!m_drag.IsActive()) return;
+    const int offset = x - m_pressX;
+    // Small moves from the press point are a shaky click, not a drag.
+    if (!m_dragMoved && std::abs(offset) <= 4) return;
+    m_dragMoved = true;
+    double seconds = std::max(0.0, m_edgeTimeAtPress + offset * m_geometry.secondsPerPixel);
+    seconds = m_state.GetSnapGrid().Snap(seconds);
+    m_drag.MoveTo(static_cast<int64_t>(seconds * m_state.GetSampleRate()));
+    Changed();
+}
+
+void CMusicSetView::MouseRelease(int x, int y) {
+    if (!m_drag.IsActive()) return;
+    MouseMove(x, y);
+    m_drag.End();
+    Changed();
+}
+
+}  // namespace vantor

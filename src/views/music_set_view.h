@@ -1,0 +1,188 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "editing/event_drag.h"
+#include "editing/segment_drop.h"
+#include "editing/set_check.h"
+#include "editing/set_edit_commands.h"
+#include "editing/set_editor_state.h"
+#include "platform/user_interface.h"
+#include "views/event_editor_view.h"
+#include "views/insert_segment_dialog.h"
+
+namespace vantor {
+
+class CMusicDatabase;
+class CSetPlayer;
+
+// How the timeline is laid out on the screen when the mouse acts on it.
+struct TimelineGeometry {
+    double startTime = 0.0;         // seconds at the left edge of the track area
+    double secondsPerPixel = 0.01;
+    int trackAreaLeft = 0;
+    int trackAreaTop = 0;
+    std::vector<int> rowHeights;    // one per track row, the tempo track's first
+
+    // The row under y; -1 above the track area or below the last row.
+    int RowAt(int y) const;
+    int RowTop(int row) const;
+    // Seconds at x: start time + (x - left edge) x seconds per pixel.
+    double TimeAt(int x) const;
+    int XAt(double seconds) const;
+};
+
+// What Edit Segment hands the segment designer.
+struct EditSegmentRequest {
+    CEvent* event = nullptr;
+    CTrack* track = nullptr;
+    int32_t trackIndex = 0;
+    CSetHistory* history = nullptr;
+    // The time in the song at the left marker: ratio x start / sample rate +
+    // (left marker - position / sample rate), never below 0.
+    double songTime = 0.0;
+};
+
+// What Check Set shows: the title "Check Set - <path>" and the rows under the
+// columns "Filename", "Track/Pos" and "Problem".
+struct CheckSetReport {
+    std::string title;
+    std::vector<CheckSetRow> rows;
+};
+
+// The set editor without its window: the editing state of one open set and
+// one operation per command of its menus, the drop of a segment design on a
+// track, and the mouse in the track rows. Questions and messages go through
+// the user interface; other windows are reached through listeners the window
+// registry connects.
+class CMusicSetView {
+public:
+    // The "Mixing Helper" of the mixing tools: given the segment chosen under
+    // "Mix into:" and the one just inserted, the mixing point at which the
+    // chosen one is split, or nothing when the user cancelled.
+    using MixingHelper = std::function<std::optional<int32_t>(const SegmentAt& chosen, const SegmentAt& inserted)>;
+    // Runs the "Insert Segment" dialog; false when it was cancelled.
+    using InsertSegmentRunner = std::function<bool(CInsertSegmentDialog&)>;
+    // Sends the history to the sound server; false when the send failed.
+    using ServerLink = std::function<bool(const CSetHistory&)>;
+
+    CMusicSetView(IUserInterface& ui, CMusicDatabase* database, CMusicSet* set, std::string path,
+                  const CConfiguration& config, double leftMarker = 0.0, double rightMarker = 0.0);
+    ~CMusicSetView();
+    CMusicSetView(const CMusicSetView&) = delete;
+    CMusicSetView& operator=(const CMusicSetView&) = delete;
+
+    SetEditorState& GetState() { return m_state; }
+    CMusicSet& GetSet() const { return m_state.GetSet(); }
+    const std::string& GetPath() const { return m_path; }
+    void SetPath(std::string path) { m_path = std::move(path); }
+
+    // Edit menu.
+    void Copy();
+    void Cut();
+    // The clipboard's segment design into the selected track at the left
+    // marker; a set section when it holds none.
+    void Paste();
+    void Erase();
+    // Hands the current segment to the segment designer; nothing when no
+    // audio segment is current.
+    std::optional<EditSegmentRequest> EditSegment();
+    // The designer's changed design for the event it was given.
+    bool ReplaceSegment(const EditSegmentRequest& request, const CSegmentDesign& design);
+    bool SplitSegment();
+    // The Add Effect checks; true when the effect dialog may open on the span.
+    bool AddEffect();
+    bool CopyToProfile();
+    CheckSetReport CheckSet();
+    // A confirmed Check Set row: the track (above 0) becomes the selected
+    // track and the view scrolls to the position.
+    void GoToCheckRow(const CheckSetRow& row);
+
+    bool CanUndo() const { return m_state.GetHistory().HasRecords(); }
+    bool Undo();
+    bool RevertChanges();
+    // Hands the history to the local player or the sound server, then commits
+    // it. False when nothing was committed.
+    bool CommitChanges();
+
+    // "Set Loop"
+    bool SetLoop();
+    // The snap-grid commands.
+    void AlignToBar() { SetSnapGrid(1.0); }
+    void AlignToHalfNote() { SetSnapGrid(0.5); }
+    void AlignToQuarterNote() { SetSnapGrid(0.25); }
+    void AlignToEighthNote() { SetSnapGrid(0.125); }
+    void AlignToSixteenthNote() { SetSnapGrid(0.0625); }
+    void DisableAutoAlign() { SetSnapGrid(SnapGrid::kOff); }
+    bool SetSnapGrid(double fraction) { return m_state.GetSnapGrid().SetFraction(fraction); }
+
+    // What the event editor opens with: the tempo track, or the selected
+    // audio track (nothing when none is selected).
+    std::optional<EventEditorParameters> TempoList();
+    std::optional<EventEditorParameters> TrackList();
+
+    // A segment design dropped at (x, y). True when a segment was inserted.
+    bool DropSegment(const CSegmentDesign& design, int x, int y, const TimelineGeometry& geometry);
+
+    // The mouse in the track rows.
+    void MousePress(int x, int y, const TimelineGeometry& geometry, bool ctrl);
+    void MouseMove(int x, int y);
+    void MouseRelease(int x, int y);
+    bool IsDragging() const { return m_drag.IsActive(); }
+
+    // Another window changed a track: its row repaints.
+    void OnTrackChanged(const CTrack* track);
+    // Rows to repaint since the last call.
+    std::set<int32_t> TakeRepaintRows();
+    // Told of every track a command of this view changed.
+    void SetTrackChangedListener(std::function<void(CTrack*)> listener) { m_trackChanged = std::move(listener); }
+    double GetViewStartTime() const { return m_viewStartTime; }
+
+    // The audio side and the other tools.
+    void SetLocalPlayer(CSetPlayer* player) { m_player = player; }
+    void SetServerLink(ServerLink link, std::chrono::milliseconds retryDelay = std::chrono::milliseconds(200)) {
+        m_serverLink = std::move(link);
+        m_retryDelay = retryDelay;
+    }
+    void SetInsertSegmentRunner(InsertSegmentRunner runner) { m_insertRunner = std::move(runner); }
+    void SetMixingHelper(MixingHelper helper) { m_mixingHelper = std::move(helper); }
+    void SetSegmentDesigner(std::function<void(const EditSegmentRequest&)> designer) { m_designer = std::move(designer); }
+
+private:
+    void Show(const Status& status);
+    // Collects the rows the last command touched and tells the listener.
+    void Changed();
+    void ApplyInsertChoice(const CInsertSegmentDialog& dialog, const SegmentAt& inserted);
+    int32_t Tolerance(const TimelineGeometry& geometry) const;
+
+    IUserInterface& m_ui;
+    CMusicDatabase* m_database;
+    std::string m_path;
+    SetEditorState m_state;
+    SetEditCommands m_commands;
+    EventDrag m_drag;
+    std::set<int32_t> m_repaint;
+    double m_viewStartTime = 0.0;
+    std::function<void(CTrack*)> m_trackChanged;
+
+    // The mouse between press and release.
+    TimelineGeometry m_geometry;
+    int m_pressX = 0;
+    double m_edgeTimeAtPress = 0.0;
+    bool m_dragMoved = false;
+
+    CSetPlayer* m_player = nullptr;
+    ServerLink m_serverLink;
+    std::chrono::milliseconds m_retryDelay{200};
+    InsertSegmentRunner m_insertRunner;
+    MixingHelper m_mixingHelper;
+    std::function<void(const EditSegmentRequest&)> m_designer;
+};
+
+}  // namespace vantor

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "editing/editing_fixtures.h"
+#include "engine/effect_manager_impl.h"
+#include "platform/scripted_user_interface.h"
+#include "views/edit_script.h"
+#include "views/linear_effect.h"
+
+namespace vantor {
+namespace {
+
+using test::AddSegment;
+using test::Positions;
+
+// A set file with one segment on track 1, edited by scripts.
+class EditScriptTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::ClearClipboard();
+        song = library.AddSong("Song", 441000, 44100, 130.0);
+        auto set = test::NewSet(3);
+        AddSegment(*set, 1, 44100, 0, 441000, 1.0, song, "Whole");
+        path = library.Dir() / "edit.set";
+        ASSERT_TRUE(WriteSetFile(*set, path));
+        effects.RegisterEffect(new test::LinearEffect("Echo", {"Decay", "Delay"}));
+    }
+    void TearDown() override { test::ClearClipboard(); }
+
+    bool Run(const std::string& text) {
+        EditScript script(&library.Database(), &effects, config, ui, out, err);
+        if (!script.Open(path)) return false;
+        std::istringstream in(text);
+        return script.Run(in);
+    }
+    RefPtr<CMusicSet> Saved() { return ReadSetFile(path); }
+
+    test::SongLibrary library;
+    std::string song;
+    std::string path;
+    CConfiguration config;
+    CEffectManagerImpl effects;
+    ScriptedUserInterface ui;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(EditScriptTest, SplitsPastesDragsAndUndoesThenSaves) {
+    ASSERT_TRUE(Run(R"(# split the segment at 3 s and again at 6 s
+select 1 @2
+marker left 3
+split
+select 1 @7          # the second part
+marker left 6
+split
+select 1 @4          # the middle part
+copy
+track 2
+marker left 1
+paste
+snap off
+drag 2 @2 +0.5s      # its body moves by half a second
+drag 1 @8 -1         # the last part touches the middle one: it stays
+drag 1 @8 +1         # moved on, then taken back
+undo
+save
+quit
+)")) << err.str();
+    EXPECT_EQ(err.str(), "");
+    auto set = Saved();
+    ASSERT_TRUE(set);
+    EXPECT_EQ(Positions(*set->GetTrack(1)), (std::vector<int32_t>{44100, 132300, 264600}));
+    EXPECT_EQ(Positions(*set->GetTrack(2)), (std::vector<int32_t>{66150}));
+    EXPECT_EQ(set->GetTrack(2)->GetEvents().GetHead()->GetItem()->GetSegment()->GetSegment()->GetStart(), 88201);
+    EXPECT_NE(out.str().find("track 1 current: @44100 (1.000 s) segment \"Whole\""), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("saved " + path), std::string::npos);
+}
+
+TEST_F(EditScriptTest, AnswerLinesAnswerTheQuestionsInOrder) {
+    ASSERT_TRUE(Run("select 1 @5\n"
+                    "drop \"" + song + "\" 2 @20 to=1 choice=nothing\n"
+                    "answer ok\n"
+                    "drop \"" + song + "\" 2 @20 to=1\n"
+                    "show\n"
+                    "answer yes\n"
+                    "quit\n")) << err.str();
+    const std::string text = out.str();
+    // The first drop asks with nobody's answer: the fallback's cancel.
+    EXPECT_NE(text.find("Insert Segment: Replace segment \"Whole\"? -> cancel\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Insert Segment: Replace segment \"Whole\"? -> ok\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Close Music Set: Do you wish to save? -> yes\n"), std::string::npos) << text;
+    auto set = Saved();
+    ASSERT_EQ(set->GetTrack(1)->GetEvents().GetCount(), 1);
+    EXPECT_STREQ(set->GetTrack(1)->GetEvents().GetHead()->GetItem()->GetSegment()->GetName(), "Song");
+    EXPECT_EQ(set->GetTrack(1)->GetEvents().GetHead()->GetItem()->GetSegment()->GetSegment()->GetEnd(), 44100);
+    EXPECT_EQ(set->GetTrack(2)->GetEvents().GetCount(), 0);
+}
+
+TEST_F(EditScriptTest, RefusalsAreWrittenAsTheEditorShowsThem) {
+    ASSERT_TRUE(Run("select 1 @5\n"
+                    "marker left 1\n"
+                    "split\n"
+                    "marker right 0.5\n"
+                    "loop\n"
+                    "track 0\n"
+                    "add-effect\n"
+                    "quit\n"));
+    EXPECT_EQ(out.str(),
+              "track 1 current: @44100 (1.000 s) segment \"Whole\" frames 0-441000 ratio 1.000000 length 441000 tempo "
+              "130.00\n"
+              "error: Split Segment: Left marker must be placed at the point within the segment to split.\n"
+              "error: Set Loop: Place left marker at position to start loop, and right marker at the position to end "
+              "the loop.\n"
+              "error: Add Effect: Select the the track to use when adding the effect.\n");
+}
+
+TEST_F(EditScriptTest, TheEventEditorAndTheTrackEffectsDialog) {
+    ASSERT_TRUE(Run("events 1\n"
+                    "event select 1\n"
+                    "event update start=1000 end=2000 name=Short\n"
+                    "tempo-list\n"
+                    "event select 1\n"
+                    "event update start=5\n"
+                    "track-effects 3\n"
+                    "track-effect add Echo Decay\n"
+                    "track-effect add echo DECAY\n"
+                    "track-effect position 10\n"
+                    "track-effect ok\n"
+                    "save\n"));
+    const std::string text = out.str();
+    EXPECT_NE(text.find("Event Editor - Track 1 (segment mode, events 1 to 1 of 1)\n     Start | End | Name | Song Title\n"
+                        "  1. 44100 | 485100 | Whole | Song\n"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find("* 1. 1000 | 2000 | Short | Song\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("error: Modify Event: Tempo change at position 0 can not be moved.\n"), std::string::npos);
+    EXPECT_NE(text.find("error: Add Effect: That effect has already been added to this track.\n"), std::string::npos);
+    EXPECT_NE(text.find("* 1. Echo/Decay = 0.80 (slider 10/50)\n"), std::string::npos) << text;
+    auto set = Saved();
+    EXPECT_EQ(Positions(*set->GetTrack(1)), std::vector<int32_t>{1000});
+    ASSERT_EQ(set->GetTrack(3)->GetTrackEffects().GetCount(), 1);
+    EXPECT_DOUBLE_EQ(set->GetTrack(3)->GetTrackEffects().GetAt(0)->GetCurve().GetHead()->GetItem()->GetStartLevel(), 0.8);
+}
+
+TEST_F(EditScriptTest, ALineItDoesNotUnderstandStopsTheRunUnsaved) {
+    EXPECT_FALSE(Run("select 1 @5\nerase\nfly away\nsave\n"));
+    EXPECT_EQ(err.str(), "line 3: unknown command \"fly\"\n");
+    EXPECT_EQ(Saved()->GetTrack(1)->GetEvents().GetCount(), 1);
+    err.str("");
+    EXPECT_FALSE(Run("select 7 @5\n"));
+    EXPECT_EQ(err.str(), "line 1: the set has tracks 0 to 3\n");
+    err.str("");
+    EXPECT_FALSE(Run("marker left \"3\n"));
+    EXPECT_EQ(err.str(), "line 1: a quote is not closed\n");
+    err.str("");
+    EXPECT_FALSE(Run("drag 1 @2 3\n"));
+    EXPECT_EQ(err.str(), "line 1: the drag goes by +T or -T seconds or to @TIME\n");
+}
+
+TEST_F(EditScriptTest, CheckAndItsRows) {
+    auto set = test::NewSet(3);
+    AddSegment(*set, 3, 44100, 0, 100, 1.0, "/unknown.wav");
+    ASSERT_TRUE(WriteSetFile(*set, path));
+    ASSERT_TRUE(Run("check\ncheck goto 1\nstatus\n"));
+    EXPECT_NE(out.str().find("Check Set - " + path + ": 1 row\n  1. /unknown.wav | 3/44100 | No song profile defined.\n"
+                             "check: track 3, view at 1.000 s\n"),
+              std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("selected track 3\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vantor
