@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli/cli_runner.h"
+#include "support/cli_runner.h"
 #include "database/music_database.h"
 #include "engine/audio_fixtures.h"
 #include "model/set_file.h"
