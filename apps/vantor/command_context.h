@@ -90,5 +90,7 @@ void AddEffectsCommands(CLI::App& app, CommandContext& context);
 void AddDevicesCommands(CLI::App& app, CommandContext& context);
 void AddPlaybackCommands(CLI::App& app, CommandContext& context);
 void AddAnalysisCommands(CLI::App& app, CommandContext& context);
+// db load, unload and find, added to the db group.
+void AddLibraryCommands(CLI::App* db, CommandContext& context);
 
 }  // namespace vantor::cli

@@ -232,4 +232,37 @@ TEST_F(DbCommandLine, EveryCommandDescribesItsOptionsAndRefusesBadNumbers) {
     EXPECT_EQ(Vantor({"db", "set", "k", "tempo"}).code, 2);
 }
 
+TEST_F(DbCommandLine, LoadUnloadAndFindArchivedSongs) {
+    fs::create_directories(m_home / "disc");
+    WriteWave(m_home / "Gamma - Tide (Dub).wav", 2, 44100, 4410);
+    fs::copy_file(m_home / "Gamma - Tide (Dub).wav", m_home / "disc/Gamma - Tide (Dub).wav");
+    const std::string key = Path("Gamma - Tide (Dub).wav");
+    ASSERT_EQ(Vantor({"db", "add", key}).code, 0);
+
+    Result refused = Vantor({"db", "unload", key});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("No archive path is defined for this item."), std::string::npos) << refused.err;
+    EXPECT_TRUE(fs::exists(key));
+
+    ASSERT_EQ(Vantor({"db", "set", key, "archive-path", Path("disc/Gamma - Tide (Dub).wav")}).code, 0);
+    ASSERT_EQ(Vantor({"db", "set", key, "archive-name", "DISC"}).code, 0);
+    Result already = Vantor({"db", "load", key});
+    EXPECT_EQ(already.code, 0) << already.err;
+    EXPECT_NE(already.err.find("Already loaded to the local path."), std::string::npos);
+
+    Result unload = Vantor({"db", "unload", key});
+    EXPECT_EQ(unload.code, 0) << unload.err;
+    EXPECT_FALSE(fs::exists(key));
+    Result load = Vantor({"db", "load", key});
+    EXPECT_EQ(load.code, 0) << load.err;
+    EXPECT_NE(load.out.find("1 loaded"), std::string::npos) << load.out;
+    EXPECT_EQ(Slurp(key), Slurp(m_home / "disc/Gamma - Tide (Dub).wav"));
+
+    Result find = Vantor({"db", "find", "dub", "--field", "mixer", "--json"});
+    EXPECT_EQ(find.code, 0);
+    EXPECT_NE(find.out.find("\"title\":\"Tide\""), std::string::npos) << find.out;
+    EXPECT_NE(Vantor({"db", "find", "x", "--field", "album"}).code, 0) << "a field the search does not know";
+    EXPECT_NE(Vantor({"db", "find", "TIDE"}).out.find("1 song"), std::string::npos);
+}
+
 }  // namespace
