@@ -385,6 +385,7 @@ void AddDbCommands(CLI::App& app, CommandContext& context) {
     OnRun(group->add_subcommand("update", "Build missing summaries and measure every song's level"), context,
           [&context] { return Update(context); });
     AddCategoryCommands(group, context);
+    AddLibraryCommands(group, context);
 }
 
 }  // namespace vantor::cli

@@ -27,10 +27,14 @@ void DatabaseLock::Close() {
     m_file.Close();
     m_number.reset();
     m_seen.reset();
+    // Closed means closed: no later entry may open the files again and have
+    // the stores reloaded behind the owner's back.
+    m_path.clear();
 }
 
 bool DatabaseLock::OpenFiles() {
     if (m_file.IsOpen()) return true;
+    if (m_path.empty()) return false;
     const bool writable = m_access == StoreAccess::ReadWrite;
     if (!m_file.Open(m_path, writable)) {
         m_error = "cannot open the lock file " + m_file.Error();

@@ -328,4 +328,37 @@ TEST_F(DbCommandLine, AReadOnlyDirectoryIsListedAndChangesAreRefused) {
     EXPECT_NE(Vantor({"db", "show", files[0]}).out.find("Tempo:          130.000"), std::string::npos);
 }
 
+TEST_F(DbCommandLine, LoadUnloadAndFindArchivedSongs) {
+    fs::create_directories(m_home / "disc");
+    WriteWave(m_home / "Gamma - Tide (Dub).wav", 2, 44100, 4410);
+    fs::copy_file(m_home / "Gamma - Tide (Dub).wav", m_home / "disc/Gamma - Tide (Dub).wav");
+    const std::string key = Path("Gamma - Tide (Dub).wav");
+    ASSERT_EQ(Vantor({"db", "add", key}).exitCode, 0);
+
+    Result refused = Vantor({"db", "unload", key});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("No archive path is defined for this item."), std::string::npos) << refused.err;
+    EXPECT_TRUE(fs::exists(key));
+
+    ASSERT_EQ(Vantor({"db", "set", key, "archive-path", Path("disc/Gamma - Tide (Dub).wav")}).exitCode, 0);
+    ASSERT_EQ(Vantor({"db", "set", key, "archive-name", "DISC"}).exitCode, 0);
+    Result already = Vantor({"db", "load", key});
+    EXPECT_EQ(already.exitCode, 0) << already.err;
+    EXPECT_NE(already.err.find("Already loaded to the local path."), std::string::npos);
+
+    Result unload = Vantor({"db", "unload", key});
+    EXPECT_EQ(unload.exitCode, 0) << unload.err;
+    EXPECT_FALSE(fs::exists(key));
+    Result load = Vantor({"db", "load", key});
+    EXPECT_EQ(load.exitCode, 0) << load.err;
+    EXPECT_NE(load.out.find("1 loaded"), std::string::npos) << load.out;
+    EXPECT_EQ(Slurp(key), Slurp(m_home / "disc/Gamma - Tide (Dub).wav"));
+
+    Result find = Vantor({"db", "find", "dub", "--field", "mixer", "--json"});
+    EXPECT_EQ(find.exitCode, 0);
+    EXPECT_NE(find.out.find("\"title\":\"Tide\""), std::string::npos) << find.out;
+    EXPECT_NE(Vantor({"db", "find", "x", "--field", "album"}).exitCode, 0) << "a field the search does not know";
+    EXPECT_NE(Vantor({"db", "find", "TIDE"}).out.find("1 song"), std::string::npos);
+}
+
 }  // namespace

@@ -1,0 +1,89 @@
+#include "library/batch_add.h"
+
+#include "database/music_database.h"
+#include "database/song_file_name.h"
+#include "database/song_profile.h"
+#include "model/recent_title_list.h"
+#include "platform/file_io.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr const char* kCaption = "Add Batch of Music";
+
+Refusal Refuse(std::string text) { return {std::move(text), kCaption, MessageIcon::Error}; }
+
+}  // namespace
+
+std::string LocalPathIn(const std::string& directory, const std::string& file) {
+    std::string path = directory;
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path + FileNameOf(file);
+}
+
+CBatchAdd::CBatchAdd(CMusicDatabase& database, CRecentTitleList* recent, QueueLoad queueLoad, LabelOf labelOf)
+    : m_database(database), m_recent(recent), m_queueLoad(std::move(queueLoad)), m_labelOf(std::move(labelOf)) {}
+
+BatchAddOutcome CBatchAdd::Run(const std::vector<std::string>& files, const BatchAddSettings& settings) {
+    BatchAddOutcome outcome;
+    const bool archive = settings.location == BatchAddSettings::Location::Archive;
+    if (archive && !settings.useVolumeLabel) outcome.archiveName = settings.archiveName;
+    for (const std::string& file : files) {
+        if (archive && settings.useVolumeLabel && outcome.archiveName.empty() && m_labelOf)
+            outcome.archiveName = m_labelOf(file);
+        // The key the profile will be stored under: in archive mode the
+        // local copy's path, not the archive file's.
+        const std::string localPath = archive ? LocalPathIn(settings.localWaveDirectory, file) : file;
+        const std::string key = ReplaceExtension(localPath, ".wav");
+        if (m_database.GetSong(localPath) || m_database.GetSong(key)) {
+            outcome.skipped.push_back(file);
+            continue;
+        }
+        if (key.size() > LoadJob::kMaxText || localPath.size() > LoadJob::kMaxText ||
+            (archive && file.size() > LoadJob::kMaxText)) {
+            outcome.refused.emplace_back(file, Refuse("Local or archive path is too long (must be < 255 characters)"));
+            continue;
+        }
+        if (archive && outcome.archiveName.size() > 49) {
+            outcome.refused.emplace_back(file, Refuse("The archive name is too long (must be < 50 characters)"));
+            continue;
+        }
+        SongFileName names;
+        if (settings.fillFromFileName) names = SplitSongFileName(file);
+        if (names.title.empty()) names.title = "Unknown";
+        if (names.artist.empty()) names.artist = "Unknown";
+
+        CSongProfile profile;
+        profile.SetType(CSongProfile::kDefaultType);
+        profile.SetTempo(130.0);
+        profile.SetArtist(names.artist);
+        profile.SetTitle(names.title);
+        profile.SetMixer(names.mixer);
+        std::string source = localPath;
+        std::string archiveName;
+        if (archive) {
+            profile.SetArchivePath(file);
+            profile.SetArchiveName(outcome.archiveName);
+            // Archive files are fetched from their medium by the loader.
+            source = file;
+            archiveName = outcome.archiveName;
+        }
+        auto job = LoadJob::Make(archiveName, source, key);
+        if (!job) {
+            outcome.refused.emplace_back(file, job.Error());
+            continue;
+        }
+        profile.SetLocalPath(key);
+        if (!m_database.PutSong(profile)) {
+            outcome.refused.emplace_back(file, Refuse("Could not store " + key + "."));
+            continue;
+        }
+        if (m_recent) m_recent->AddTitle(key);
+        if (m_queueLoad) m_queueLoad(std::move(job.Value()));
+        outcome.added.push_back(key);
+    }
+    return outcome;
+}
+
+}  // namespace vantor

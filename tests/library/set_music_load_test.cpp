@@ -1,0 +1,90 @@
+#include "library/set_music_load.h"
+
+#include <thread>
+
+#include "database/song_profile.h"
+#include "library/library_fixture.h"
+#include "platform/file_io.h"
+
+namespace vantor {
+namespace {
+
+using test::LibraryFixture;
+
+class SetMusicLoad : public LibraryFixture {
+protected:
+    void Store(const std::string& name, const std::string& archiveName) {
+        WriteWave(Archive("music/" + name));
+        CSongProfile song;
+        song.SetLocalPath(Local(name));
+        song.SetArchivePath(Archive("music/" + name));
+        song.SetArchiveName(archiveName);
+        ASSERT_TRUE(database.PutSong(song));
+    }
+    // Runs the load on a worker while this thread answers its questions.
+    SetMusicProgress RunAnswering(std::vector<SetMusicPair> pairs, std::deque<bool> answers) {
+        QuestionChannel questions;
+        CSetMusicLoad load(database, questions, {});
+        SetMusicProgress result;
+        std::atomic<bool> finished{false};
+        std::thread worker([&] {
+            result = load.Run(pairs);
+            finished = true;
+        });
+        while (!finished) {
+            if (auto question = questions.Pending()) {
+                asked.push_back(question->text);
+                questions.Answer(!answers.empty() && answers.front());
+                if (!answers.empty()) answers.pop_front();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        worker.join();
+        return result;
+    }
+};
+
+TEST_F(SetMusicLoad, ThreadedSortsByArchiveAndSkipsTheRestOfADeclinedArchive) {
+    Store("a1.wav", "alpha");
+    Store("a2.wav", "Alpha");
+    Store("b1.wav", "beta");
+    const std::vector<SetMusicPair> pairs = {
+        {"beta", Local("b1.wav")}, {"alpha", Local("a1.wav")}, {"Alpha", Local("a2.wav")}};
+    // alpha: Cancel, then Yes to skipping; beta: OK.
+    const auto result = RunAnswering(pairs, {false, true, true});
+    EXPECT_EQ(asked, (std::vector<std::string>{"Files will be copied from archive: alpha. Ready?",
+                                               "Skipping to next archive. Do you wish to continue?",
+                                               "Files will be copied from archive: beta. Ready?"}));
+    EXPECT_FALSE(FileExists(Local("a1.wav")));
+    EXPECT_FALSE(FileExists(Local("a2.wav")));
+    EXPECT_TRUE(FileExists(Local("b1.wav")));
+    EXPECT_EQ(result.copied, 1u);
+    EXPECT_EQ(result.total, 3u);
+}
+
+TEST_F(SetMusicLoad, ThreadedAKeyNoLongerStoredCountsAsFailedAndTheRunGoesOn) {
+    Store("a.wav", "one");
+    const auto result = RunAnswering({{"one", Local("gone.wav")}, {"one", Local("a.wav")}}, {true, true});
+    EXPECT_EQ(result.failed, 1u);
+    EXPECT_EQ(result.copied, 1u);
+    EXPECT_EQ(result.remaining, 0u);
+    EXPECT_TRUE(FileExists(Local("a.wav")));
+}
+
+TEST_F(SetMusicLoad, ThreadedNoToSkippingEndsTheRun) {
+    Store("a.wav", "one");
+    Store("b.wav", "two");
+    const auto result = RunAnswering({{"one", Local("a.wav")}, {"two", Local("b.wav")}}, {false, false});
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(result.copied + result.failed, 0u);
+}
+
+TEST(SetMusicEstimate, IsGuardedBeforeTheFirstCopyAndNeverNegative) {
+    EXPECT_EQ(CSetMusicLoad::EstimateRemaining(10, 0, 0.0, 5.0), 0.0);
+    EXPECT_DOUBLE_EQ(CSetMusicLoad::EstimateRemaining(10, 2, 4.0, 1.0), 15.0);
+    EXPECT_EQ(CSetMusicLoad::EstimateRemaining(3, 2, 2.0, 50.0), 0.0);
+    EXPECT_EQ(CSetMusicLoad::EstimateRemaining(3, 3, 2.0, 0.0), 0.0);
+}
+
+}  // namespace
+}  // namespace vantor
