@@ -56,7 +56,7 @@ bool MixdownOne(CommandContext& context, CMusicSet* set, const std::string& file
     }
     const uint32_t written = dialog.GetCurrentFrame() - start;
     const bool cancelled = dialog.IsCancelled();
-    dialog.Close();
+    if (!dialog.Close()) return false;
     std::printf("%s: %s of audio%s\n", file.c_str(), Clock(written, set->GetSampleRate()).c_str(),
                 cancelled ? " (cancelled)" : "");
     return !cancelled;

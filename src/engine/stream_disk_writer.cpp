@@ -21,6 +21,7 @@ bool CStreamDiskWriter::Open(const std::string& fileName, const WaveFormat& form
     if (m_open) m_writer.Finish(m_endFrame - m_startFrame);
     m_fileName = fileName;
     m_format = format;
+    m_failed = false;
     m_open = m_writer.Open(fileName, format);
     return m_open;
 }
@@ -53,9 +54,10 @@ int32_t CStreamDiskWriter::Run() {
         uint64_t want = std::min<uint64_t>(static_cast<uint64_t>(m_endFrame - current) * blockAlign, kPassBytes);
         want -= want % blockAlign;
         uint32_t got = m_source->Read(pass.data(), static_cast<uint32_t>(want));
-        // A failed write is not fatal to the render: what was written stays
-        // a valid file once it is finished.
-        m_writer.Write(pass.data(), got);
+        if (!m_writer.Write(pass.data(), got)) {
+            m_failed = true;
+            break;
+        }
         current += got / blockAlign;
         m_currentFrame.store(current, std::memory_order_relaxed);
         if (got < want) break;  // the stream ended
@@ -73,7 +75,12 @@ bool CStreamDiskWriter::Finish() {
     std::lock_guard lock(m_lock);
     if (!m_open) return false;
     m_open = false;
-    return m_writer.Finish(m_endFrame - m_startFrame);
+    const uint32_t blockAlign = m_format.blockAlign ? m_format.blockAlign : 4;
+    const bool finished = m_writer.Finish(static_cast<uint32_t>(m_writer.GetDataBytes() / blockAlign));
+    if (finished && !m_failed) return true;
+    m_failed = true;
+    RemoveRegularFile(m_fileName);
+    return false;
 }
 
 Status CheckDiskSpace(const std::string& path, uint64_t neededBytes, const std::string& caption) {

@@ -36,8 +36,14 @@ public:
     // the writer already runs or no file is open.
     bool Start(uint32_t startFrame, uint32_t endFrame, MessageQueue* window);
     uint32_t GetCurrentFrame() const { return m_currentFrame.load(std::memory_order_relaxed); }
-    // Finishes the file now (sizes and `fact`); done at destruction otherwise.
+    // Finishes the file now, its `fact` stating the frames written; done at
+    // destruction otherwise. A file that could not be written whole (a full
+    // disk) is removed rather than left with wrong sizes: false, and
+    // GetWriteError() says why.
     bool Finish();
+    // True once a write failed; the writer then stopped.
+    bool HasWriteFailed() const { return m_failed.load(); }
+    const std::string& GetWriteError() const { return m_writer.GetError(); }
 
 protected:
     int32_t Run() override;
@@ -50,6 +56,7 @@ private:
     WaveWriter m_writer;
     bool m_open = false;
     std::atomic<uint32_t> m_currentFrame{0};
+    std::atomic<bool> m_failed{false};
     uint32_t m_startFrame = 0;
     uint32_t m_endFrame = 0;
     MessageQueue* m_window = nullptr;

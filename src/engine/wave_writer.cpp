@@ -1,6 +1,8 @@
 #include "engine/wave_writer.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/little_endian.h"
 
@@ -54,7 +56,13 @@ bool WaveWriter::Open(const std::string& path, const WaveFormat& format) {
 bool WaveWriter::Write(const void* bytes, size_t count) {
     if (!m_ok) return false;
     // The data chunk's size field has 32 bits.
-    if (m_dataBytes + count > UINT32_MAX - 64 || !m_file.Write(bytes, count)) {
+    if (m_dataBytes + count > UINT32_MAX - 64) {
+        m_error = "a wave file holds at most 4 GiB";
+        m_ok = false;
+        return false;
+    }
+    if (!m_file.Write(bytes, count)) {
+        m_error = std::strerror(errno);
         m_ok = false;
         return false;
     }
@@ -68,7 +76,10 @@ bool WaveWriter::Finish(uint32_t frames) {
     uint8_t value[4];
     StoreLE32(value, frames);
     ok = ok && m_file.Seek(static_cast<int64_t>(m_factOffset), SEEK_SET) >= 0 && m_file.Write(value, 4);
-    ok = m_file.Close() == kRiffOk && ok;
+    if (m_ok && !ok) m_error = std::strerror(errno);
+    const bool closed = m_file.Close() == kRiffOk;
+    if (!closed && m_error.empty()) m_error = std::strerror(errno);
+    ok = closed && ok;
     m_ok = false;
     return ok;
 }

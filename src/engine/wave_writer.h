@@ -24,6 +24,8 @@ public:
     bool Finish(uint32_t frames);
 
     uint64_t GetDataBytes() const { return m_dataBytes; }
+    // Why the last write or the finish failed, in the system's words.
+    const std::string& GetError() const { return m_error; }
 
 private:
     RiffFile m_file;
@@ -32,6 +34,7 @@ private:
     uint64_t m_factOffset = 0;
     uint64_t m_dataBytes = 0;
     bool m_ok = false;
+    std::string m_error;
 };
 
 }  // namespace vantor

@@ -141,6 +141,10 @@ std::string FileWriteError(const std::string& path) {
     return DirectoryWriteError(DirectoryOf(path));
 }
 
+void RemoveRegularFile(const std::string& path) {
+    if (IsRegularFile(path)) ::unlink(path.c_str());
+}
+
 std::string FileNameOf(const std::string& path) {
     auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);

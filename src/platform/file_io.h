@@ -50,6 +50,9 @@ std::string DirectoryWriteError(const std::string& directory);
 // when nothing stands in the way.
 std::string FileWriteError(const std::string& path);
 
+// Removes the file when it is a regular file (never a device or a directory).
+void RemoveRegularFile(const std::string& path);
+
 // The last component of a path ("a/b/c.set" -> "c.set").
 std::string FileNameOf(const std::string& path);
 // Where the extension of the path's file name starts (its last '.'), or the

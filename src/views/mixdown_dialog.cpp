@@ -33,6 +33,7 @@ bool CMixdownDialog::Open(CMusicSet* set, const std::string& fileName, uint32_t 
         m_finished = true;
         return false;
     }
+    m_fileName = fileName;
     m_caption = sections > 0 ? "(" + std::to_string(section) + "/" + std::to_string(sections) + ") " + fileName
                              : fileName;
     WaveFormat format;
@@ -102,14 +103,20 @@ void CMixdownDialog::OnCancel() {
     if (m_writer) m_writer->Join(-1);
 }
 
-void CMixdownDialog::Close() {
+bool CMixdownDialog::Close() {
+    bool written = true;
     if (m_writer) {
         m_writer->Join(-1);
-        m_writer->Finish();
+        written = m_writer->Finish() || !m_writer->HasWriteFailed();
     }
     m_ui.EndProgress();
+    if (!written)
+        m_ui.MessageBox("Unable to write " + m_fileName + ": " + m_writer->GetWriteError() +
+                            ".\nThe mixdown stopped and the unfinished file was removed.",
+                        kCaption, MessageButtons::Ok, MessageIcon::Error);
     m_writer.reset();
     m_stream.reset();
+    return written;
 }
 
 }  // namespace vantor

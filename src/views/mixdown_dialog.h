@@ -46,8 +46,9 @@ public:
     void OnMessage(const PostedMessage& message);
     // Stops a running writer (the batch ends); after the end it closes.
     void OnCancel();
-    // Finishes the file and releases the stream.
-    void Close();
+    // Finishes the file and releases the stream. False, after telling the
+    // user, when a write failed (a full disk): the unfinished file is gone.
+    bool Close();
 
 private:
     bool PrepareFile(const CMusicSet& set, const std::string& fileName, uint32_t section);
@@ -60,6 +61,7 @@ private:
     std::unique_ptr<CSetStream> m_stream;
     std::unique_ptr<CStreamDiskWriter> m_writer;
     std::string m_caption;
+    std::string m_fileName;
     std::string m_button = "Cancel";
     uint32_t m_start = 0;
     uint32_t m_end = 0;

@@ -2,6 +2,7 @@
 // configurations in formats the engine cannot render, files that would be
 // written over, songs that went missing, places that cannot be written.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -163,6 +164,28 @@ TEST_F(SafetyCli, ConcurrentEditsOfOneSetKeepEverySegment) {
     ASSERT_EQ(shown.exitCode, 0);
     EXPECT_NE(shown.out.find("Track 1 \"Track 1\": 4 events"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("Track 2 \"Track 2\": 4 events"), std::string::npos) << shown.out;
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// A disk that fills during the mixdown (a file size limit stands for it):
+// exit 1 with the file and the reason, and no file with wrong sizes left.
+TEST_F(SafetyCli, AMixdownThatCannotBeWrittenWholeFailsAndLeavesNoFile) {
+    const std::string command = "trap '' XFSZ; ulimit -f 64; " + test::ShellQuote(std::getenv("VANTOR_BIN")) +
+                                " --home " + test::ShellQuote(home.string()) + " --yes mixdown " +
+                                test::ShellQuote(Set()) + " " + test::ShellQuote(Path("full.wav")) + " 2>" +
+                                test::ShellQuote(Path("err.txt"));
+    const int status = std::system(("bash -c " + test::ShellQuote(command)).c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::vector<uint8_t> err = Bytes(Path("err.txt"));
+    const std::string text(err.begin(), err.end());
+    EXPECT_NE(text.find("Unable to write " + Path("full.wav") + ": File too large"), std::string::npos) << text;
+    EXPECT_FALSE(fs::exists(Path("full.wav")));
 }
 
 }  // namespace

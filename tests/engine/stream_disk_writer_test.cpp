@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 
@@ -78,7 +83,7 @@ TEST_F(StreamDiskWriterTest, ThreadedRangeIsWrittenFrameExactWithItsFactChunk) {
         ASSERT_EQ(LoadLE32(bytes->data() + 56 + 4 * frame), 1000 + frame) << "frame " << frame;
 }
 
-TEST_F(StreamDiskWriterTest, ThreadedCancelLeavesAValidFileThatStillStatesTheFullRange) {
+TEST_F(StreamDiskWriterTest, ThreadedCancelLeavesAValidFileWhoseFactStatesTheFramesWritten) {
     StaircaseStream stream;
     std::string path = (dir / "cancelled.wav").string();
     MessageQueue window;
@@ -103,7 +108,8 @@ TEST_F(StreamDiskWriterTest, ThreadedCancelLeavesAValidFileThatStillStatesTheFul
     EXPECT_GE(dataBytes, 176400u);
     EXPECT_LT(dataBytes, hour * 4u);
     std::vector<uint8_t> head(bytes->begin(), bytes->begin() + 56);
-    EXPECT_TRUE(test::SameBytes(head, Header(dataBytes, hour)));
+    // Players and tools agree on the length: `fact` counts what `data` holds.
+    EXPECT_TRUE(test::SameBytes(head, Header(dataBytes, dataBytes / 4)));
     for (uint32_t frame = 0; frame < dataBytes / 4; frame += 997)
         ASSERT_EQ(LoadLE32(bytes->data() + 56 + 4 * frame), frame);
 }
@@ -145,6 +151,38 @@ TEST(MixdownFiles, BatchNamesAndDiskSpace) {
     Status unknown = CheckDiskSpace("/no/such/volume/x.wav", 10, "Mixdown");
     ASSERT_FALSE(unknown.Ok());
     EXPECT_EQ(unknown.Error().text, "");
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// A full disk: the write fails, the writer stops, and no file with wrong
+// sizes is left behind. The file size limit stands for the full disk; its
+// signal is ignored so that the write fails instead.
+TEST_F(StreamDiskWriterTest, AFailedWriteStopsTheWriterAndRemovesTheFile) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {};
+        limit.rlim_cur = limit.rlim_max = 300000;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        StaircaseStream stream;
+        const std::string path = (dir / "full.wav").string();
+        CStreamDiskWriter writer(&stream);
+        if (!writer.Open(path, WaveFormat{}) || !writer.Start(0, 44100 * 10, nullptr)) ::_exit(2);
+        const bool failed = writer.HasWriteFailed();
+        const bool finished = writer.Finish();
+        const bool gone = !FileExists(path);
+        ::_exit(failed && !finished && gone && !writer.GetWriteError().empty() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace
