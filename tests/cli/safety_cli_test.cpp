@@ -190,3 +190,30 @@ TEST_F(SafetyCli, AMixdownThatCannotBeWrittenWholeFailsAndLeavesNoFile) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// SIGTERM and SIGHUP stop a mixdown as Ctrl-C does: a valid, shorter file.
+TEST_F(SafetyCli, ATerminatedMixdownLeavesAValidShorterFile) {
+    for (const char* signal : {"TERM", "HUP"}) {
+        const std::string out = Path(std::string("stopped-") + signal + ".wav");
+        const std::string command = test::ShellQuote(std::getenv("VANTOR_BIN")) + " --home " +
+                                    test::ShellQuote(home.string()) + " --yes mixdown " + test::ShellQuote(Set()) +
+                                    " " + test::ShellQuote(out) + " --to 36000 >/dev/null 2>&1 & pid=$!; sleep 0.5; " +
+                                    "kill -" + signal + " $pid; wait $pid";
+        const int status = std::system(("bash -c " + test::ShellQuote(command)).c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << signal;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << signal;
+        auto info = Run({"info", out, "--json"});
+        ASSERT_EQ(info.exitCode, 0) << signal << info.err;
+        const std::vector<uint8_t> bytes = Bytes(out);
+        ASSERT_GT(bytes.size(), 56u);
+        const uint32_t dataBytes = bytes[52] | bytes[53] << 8 | bytes[54] << 16 | static_cast<uint32_t>(bytes[55]) << 24;
+        EXPECT_EQ(dataBytes, bytes.size() - 56) << signal;
+        EXPECT_LT(dataBytes, 36000u * 44100 * 4) << signal;
+    }
+}
+
+}  // namespace
+}  // namespace vantor
