@@ -1,0 +1,50 @@
+#include "engine/source_frame_stepper.h"
+
+#include <cmath>
+
+namespace vantor {
+
+namespace {
+
+using Wide = unsigned __int128;
+
+// Below this many frames (2^32) the division's result has at least 2^-21 of
+// resolution, so a remainder short of M by more than M / 2^20 can never be
+// rounded up to the next whole frame.
+constexpr int kNearBits = 20;
+
+}  // namespace
+
+bool CSourceFrameStepper::SetRatio(double ratio) {
+    m_ratio = ratio;
+    m_usable = false;
+    if (!std::isfinite(ratio) || ratio < std::ldexp(1.0, -20) || ratio > std::ldexp(1.0, 20)) return false;
+    int exponent = 0;
+    const double fraction = std::frexp(ratio, &exponent);  // ratio = fraction x 2^exponent, fraction in [0.5, 1)
+    m_modulus = static_cast<uint64_t>(std::ldexp(fraction, 53));
+    m_shift = 53 - exponent;
+    m_nearRest = m_modulus - (m_modulus >> kNearBits);
+    for (int j = 0; j <= kGroup; ++j) {
+        const Wide scaled = static_cast<Wide>(j) << m_shift;
+        m_stepWhole[j] = static_cast<uint64_t>(scaled / m_modulus);
+        m_stepRest[j] = static_cast<uint64_t>(scaled % m_modulus);
+    }
+    m_usable = true;
+    Seek(0);
+    return true;
+}
+
+void CSourceFrameStepper::Seek(uint32_t outputFrame) {
+    m_output = outputFrame;
+    if (!m_usable) return;
+    const Wide scaled = static_cast<Wide>(outputFrame) << m_shift;
+    m_whole = static_cast<uint64_t>(scaled / m_modulus);
+    m_rest = static_cast<uint64_t>(scaled % m_modulus);
+}
+
+uint32_t CSourceFrameStepper::Divided(uint32_t outputFrame) const {
+    const double frame = outputFrame / m_ratio;
+    return frame >= static_cast<double>(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(frame);
+}
+
+}  // namespace vantor
