@@ -2,12 +2,35 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "engine/fixed_point_gain.h"
 
 namespace vantor {
 
+namespace {
+
+// mix[s] = mix[s] + block[s], saturated to 16 bits: eight samples to one
+// instruction where the processor has it.
+void AddSaturating(int16_t* mix, const int16_t* block, size_t samples) {
+    size_t s = 0;
+#if defined(__SSE2__)
+    for (; s + 8 <= samples; s += 8) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mix + s));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + s));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(mix + s), _mm_adds_epi16(a, b));
+    }
+#endif
+    for (; s < samples; ++s) mix[s] = Saturate16(static_cast<int32_t>(mix[s]) + block[s]);
+}
+
+}  // namespace
+
 CSetStream::CSetStream(CEffectManagerImpl* effects, CMusicDatabase* database, CMusicSet* set, bool /*largeBuffer*/)
     : IDataStream(kRingBytes, kChunkBytes), m_set(set), m_scratch(kPassBytes / 2), m_mix(kPassBytes / 2) {
+    SetPulledChunk(kPulledPassBytes);
     auto& tracks = set->GetTracks();
     std::lock_guard lock(tracks.Lock());
     for (int32_t i = 1; i < tracks.GetCount(); ++i) {
@@ -20,17 +43,36 @@ CSetStream::CSetStream(CEffectManagerImpl* effects, CMusicDatabase* database, CM
 
 CSetStream::~CSetStream() {
     Join(-1);
+    m_passReader.reset();  // its helper reads the tracks
     for (auto& track : m_tracks) track->StopStream();
 }
 
 bool CSetStream::StartStream() {
-    if (IsRunning()) return false;
+    if (IsRunning() || IsPulled()) return false;
     for (auto& track : m_tracks) track->StartStream();
     return IDataStream::StartStream();
 }
 
+bool CSetStream::StartPulled() {
+    std::lock_guard indexLock(IndexLock());
+    std::lock_guard lock(m_renderLock);
+    if (IsRunning() || IsPulled()) return false;
+    for (auto& track : m_tracks) track->StartPulled();
+    std::vector<IDataStream*> tracks;
+    for (auto& track : m_tracks) tracks.push_back(track.get());
+    m_passReader = std::make_unique<CTrackPassReader>(std::move(tracks), kPulledPassBytes);
+    m_passReader->StartHelper();
+    m_mix.resize(kPulledPassBytes / 2);
+    return IDataStream::StartPulled();
+}
+
 void CSetStream::StopStream() {
     IDataStream::StopStream();
+    {
+        std::lock_guard indexLock(IndexLock());
+        std::lock_guard lock(m_renderLock);
+        m_passReader.reset();
+    }
     for (auto& track : m_tracks) track->StopStream();
 }
 
@@ -104,25 +146,26 @@ bool IsSilentBlock(const int16_t* samples, size_t count) {
     return true;
 }
 
-void CSetStream::MixPass(uint8_t* out, uint32_t bytes) {
+void CSetStream::MixTrack(size_t index, int16_t* block, size_t samples, bool& written) {
+    if (m_muted[index].load(std::memory_order_relaxed)) return;
+    // Skipping a silent block changes nothing: only a block of zeros is one.
+    if (IsSilentBlock(block, samples)) return;
+    const int16_t factor = GainToFixed(m_tracks[index]->GetVolume());
+    if (factor != kUnityGain) ApplyFixedGain(block, samples, factor);
+    if (!written) {
+        std::memcpy(m_mix.data(), block, samples * 2);
+        written = true;
+    } else {
+        AddSaturating(m_mix.data(), block, samples);
+    }
+}
+
+template <class TrackBlock>
+void CSetStream::MixPass(uint8_t* out, uint32_t bytes, TrackBlock trackBlock) {
     const size_t samples = bytes / 2;
     bool written = false;
-    for (size_t i = 0; i < m_tracks.size(); ++i) {
-        // Every track is read, muted or silent, so that all stay in step.
-        uint32_t got = m_tracks[i]->Read(m_scratch.data(), bytes);
-        if (got < bytes) std::memset(reinterpret_cast<uint8_t*>(m_scratch.data()) + got, 0, bytes - got);
-        if (m_muted[i].load(std::memory_order_relaxed)) continue;
-        // Skipping a silent block changes nothing: only a block of zeros is one.
-        if (IsSilentBlock(m_scratch.data(), samples)) continue;
-        const int16_t factor = GainToFixed(m_tracks[i]->GetVolume());
-        if (factor != kUnityGain) ApplyFixedGain(m_scratch.data(), samples, factor);
-        if (!written) {
-            std::memcpy(m_mix.data(), m_scratch.data(), bytes);
-            written = true;
-        } else {
-            for (size_t s = 0; s < samples; ++s) m_mix[s] = Saturate16(static_cast<int32_t>(m_mix[s]) + m_scratch[s]);
-        }
-    }
+    // Every track is read, muted or silent, so that all stay in step.
+    for (size_t i = 0; i < m_tracks.size(); ++i) MixTrack(i, trackBlock(i), samples, written);
     if (written) {
         std::memcpy(out, m_mix.data(), bytes);
     } else {
@@ -136,9 +179,20 @@ uint32_t CSetStream::Generate(void* buffer, uint32_t bytes) {
     const uint32_t n = bytes & ~3u;
     auto* out = static_cast<uint8_t*>(buffer);
     for (uint32_t done = 0; done < n;) {
-        uint32_t pass = std::min(n - done, kPassBytes);
-        MixPass(out + done, pass);
-        done += pass;
+        if (m_passReader) {
+            const uint32_t pass = std::min(n - done, kPulledPassBytes);
+            m_passReader->BeginPass(pass);
+            MixPass(out + done, pass, [&](size_t i) { return m_passReader->TakeTrack(i); });
+            done += pass;
+        } else {
+            const uint32_t pass = std::min(n - done, kPassBytes);
+            MixPass(out + done, pass, [&](size_t i) {
+                uint32_t got = m_tracks[i]->Read(m_scratch.data(), pass);
+                if (got < pass) std::memset(reinterpret_cast<uint8_t*>(m_scratch.data()) + got, 0, pass - got);
+                return m_scratch.data();
+            });
+            done += pass;
+        }
     }
     m_position.fetch_add(n / 4, std::memory_order_relaxed);
     return n;

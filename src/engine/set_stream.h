@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/data_stream.h"
+#include "engine/track_pass_reader.h"
 #include "engine/track_stream.h"
 #include "model/music_set.h"
 #include "model/set_history.h"
@@ -19,12 +20,19 @@ class CSetStream : public IDataStream {
 public:
     static constexpr uint32_t kRingBytes = 20480;
     static constexpr uint32_t kPassBytes = 36864;
+    // Pulled (a mixdown), a pass is one second of standard audio, and the
+    // tracks are read on two threads.
+    static constexpr uint32_t kPulledPassBytes = 176400;
 
     CSetStream(CEffectManagerImpl* effects, CMusicDatabase* database, CMusicSet* set, bool largeBuffer);
     ~CSetStream() override;
 
     // Starts every track stream, then the mixer.
     bool StartStream() override;
+    // Starts every track stream pulled, and the mixer pulled: Read renders
+    // the tracks and mixes them on the reader's thread, with a helper thread
+    // reading the last tracks of each pass.
+    bool StartPulled() override;
     // Stops the mixer and empties its ring, then stops every track stream.
     void StopStream() override;
     void SetPosition(uint32_t frame, bool flush) override;
@@ -54,7 +62,12 @@ protected:
     uint32_t Generate(void* buffer, uint32_t bytes) override;
 
 private:
-    void MixPass(uint8_t* out, uint32_t bytes);
+    // Mixes one pass into out; trackBlock(i) gives track i's block of it.
+    template <class TrackBlock>
+    void MixPass(uint8_t* out, uint32_t bytes, TrackBlock trackBlock);
+    // Adds track i's block, its fader applied in place, to the mix; the
+    // first track mixed is copied. Muted and silent tracks are skipped.
+    void MixTrack(size_t index, int16_t* block, size_t samples, bool& written);
 
     RefPtr<CMusicSet> m_set;
     std::vector<std::unique_ptr<CTrackStream>> m_tracks;
@@ -63,6 +76,7 @@ private:
     std::recursive_mutex m_renderLock;
     std::vector<int16_t> m_scratch;
     std::vector<int16_t> m_mix;
+    std::unique_ptr<CTrackPassReader> m_passReader;  // while pulled
 };
 
 // A block counts as silent only when every sample in it is zero.

@@ -350,6 +350,49 @@ TEST_F(SetRenderingTest, ThreadedApplyEditWhilePlayingIsHeardFromTheCurrentPosit
     }
 }
 
+// Pulled (as the mixdown writer reads it), the tracks render on the reader's
+// thread and a helper: the same bytes as the rules, for reads of any byte
+// count, with more tracks than threads, saturating sums, faders and a mute.
+TEST_F(SetRenderingTest, ThreadedPulledMixOnTwoThreadsMatchesTheFrameByFrameRules) {
+    AddSong(1, 90000);
+    AddSong(2, 90000);
+    AddSong(3, 90000);
+    std::vector<SegmentSpec> segments = {
+        {1, 0, 1, 0, 60000, 1.0, 3.0},  {2, 100, 2, 500, 80000, 0.97},  {3, 5000, 3, 0, 40000, 1.1, 2.0},
+        {4, 0, 1, 1000, 70000, 1.013},  {5, 44100, 2, 0, 30000, 0.5},    {5, 0, 3, 100, 20000, 1.0123},
+        {6, 7, 1, 7, 80000, 1.0, 3.8},
+    };
+    RefPtr<CMusicSet> set = MakeSet(7, segments);  // track 7 stays empty
+    const uint32_t frames = 100000;
+    const std::vector<double> volumes = {1.0, 0.5, 1.0, 2.2, 1.0, 0.75, 1.0};
+    std::vector<double> heard = volumes;
+    heard[3] = 0.0;  // muted
+    std::vector<int16_t> want = Reference(segments, 7, frames, heard);
+
+    std::mt19937 random(23);
+    for (int run = 0; run < 3; ++run) {
+        CSetStream stream(nullptr, &database, set.get(), false);
+        for (int t = 0; t < 7; ++t) stream.SetTrackVolume(t, volumes[t]);
+        stream.MuteTrack(3);
+        stream.SetPosition(0, true);
+        ASSERT_TRUE(stream.StartPulled());
+        EXPECT_FALSE(stream.StartStream());
+        std::vector<int16_t> got(frames * 2);
+        auto* bytes = reinterpret_cast<uint8_t*>(got.data());
+        uint32_t done = 0;
+        while (done < frames * 4) {
+            // Whole writer passes, odd byte counts and everything between.
+            uint32_t ask = run == 0 ? 176400 : (random() % 3 == 0 ? 1 + random() % 9 : 1 + random() % 400000);
+            ask = std::min(ask, frames * 4 - done);
+            ASSERT_EQ(stream.Read(bytes + done, ask), ask);
+            done += ask;
+        }
+        EXPECT_FALSE(stream.IsRunning());
+        stream.StopStream();
+        EXPECT_TRUE(SameSamples(got, want)) << "run " << run;
+    }
+}
+
 TEST(SilenceProbe, OnlyABlockOfZerosIsSilent) {
     std::vector<int16_t> block(1000, 0);
     EXPECT_TRUE(IsSilentBlock(block.data(), block.size()));
