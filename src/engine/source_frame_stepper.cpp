@@ -8,9 +8,9 @@ namespace {
 
 using Wide = unsigned __int128;
 
-// Below this many frames (2^32) the division's result has at least 2^-21 of
-// resolution, so a remainder short of M by more than M / 2^20 can never be
-// rounded up to the next whole frame.
+// Below 2^32 frames the division's result has a resolution of 2^-21 or
+// finer, so a remainder short of M by more than M / 2^20 can never be rounded
+// up to the next whole frame.
 constexpr int kNearBits = 20;
 
 }  // namespace
@@ -24,11 +24,10 @@ bool CSourceFrameStepper::SetRatio(double ratio) {
     m_modulus = static_cast<uint64_t>(std::ldexp(fraction, 53));
     m_shift = 53 - exponent;
     m_nearRest = m_modulus - (m_modulus >> kNearBits);
-    for (int j = 0; j <= kGroup; ++j) {
-        const Wide scaled = static_cast<Wide>(j) << m_shift;
-        m_stepWhole[j] = static_cast<uint64_t>(scaled / m_modulus);
-        m_stepRest[j] = static_cast<uint64_t>(scaled % m_modulus);
-    }
+    const Wide one = static_cast<Wide>(1) << m_shift;
+    m_stepWhole = static_cast<uint64_t>(one / m_modulus);
+    m_stepRest = static_cast<uint64_t>(one % m_modulus);
+    m_fixedStep = static_cast<uint64_t>(((one << 32) + m_modulus / 2) / m_modulus);
     m_usable = true;
     Seek(0);
     return true;
@@ -40,6 +39,18 @@ void CSourceFrameStepper::Seek(uint32_t outputFrame) {
     const Wide scaled = static_cast<Wide>(outputFrame) << m_shift;
     m_whole = static_cast<uint64_t>(scaled / m_modulus);
     m_rest = static_cast<uint64_t>(scaled % m_modulus);
+}
+
+void CSourceFrameStepper::Skip(uint32_t frames) {
+    // frames x step rest stays below 2^63 for frames up to kSpan.
+    m_output += frames;
+    const uint64_t rest = m_rest + frames * m_stepRest;
+    m_whole += frames * m_stepWhole + rest / m_modulus;
+    m_rest = rest % m_modulus;
+}
+
+uint64_t CSourceFrameStepper::FractionBits() const {
+    return static_cast<uint64_t>((static_cast<Wide>(m_rest) << 32) / m_modulus);
 }
 
 uint32_t CSourceFrameStepper::Divided(uint32_t outputFrame) const {

@@ -130,21 +130,29 @@ TEST(SourceFrameStepper, GivesTheFramesOfTheDivision) {
         SCOPED_TRACE(ratio);
         ASSERT_TRUE(stepper.SetRatio(ratio));
         // From 0, from random points and from just below 2^32: walks of
-        // random lengths (groups and single steps) and single steps mixed.
+        // random lengths, beyond the fixed-point span too, and single steps.
         for (uint32_t start : {0u, static_cast<uint32_t>(random() % 100000000u), static_cast<uint32_t>(random()),
                                UINT32_MAX - 3000}) {
             stepper.Seek(start);
             uint32_t n = start;
-            while (n - start < 2000 && n < UINT32_MAX - 40) {
+            while (n - start < 6000 && n < UINT32_MAX - 2600) {
                 if (random() % 2) {
-                    uint32_t count = 1 + random() % 30;
+                    uint32_t count = 1 + random() % 2500;
                     std::vector<uint64_t> frames;
-                    ASSERT_EQ(stepper.Walk(count, 0, UINT64_MAX, [&](uint32_t i, uint64_t frame) {
+                    uint32_t walked = stepper.Walk(count, 0, UINT64_MAX, [&](uint32_t i, uint64_t frame) {
                         EXPECT_EQ(i, frames.size());
                         frames.push_back(frame);
-                    }), count);
-                    for (uint32_t j = 0; j < count; ++j) ASSERT_EQ(frames[j], divided(n + j, ratio)) << "output frame " << n + j;
-                    n += count;
+                    });
+                    ASSERT_EQ(walked, frames.size());
+                    for (uint32_t j = 0; j < walked; ++j) {
+                        ASSERT_EQ(frames[j], divided(n + j, ratio)) << "output frame " << n + j;
+                    }
+                    n += walked;
+                    if (walked < count) {
+                        // Only the frames held at 2^32 - 1 are left to single steps.
+                        ASSERT_EQ(divided(n, ratio), UINT32_MAX);
+                        break;
+                    }
                 } else {
                     ASSERT_EQ(stepper.Frame(), divided(n, ratio)) << "output frame " << n;
                     stepper.Advance();
