@@ -13,23 +13,29 @@ namespace vantor {
 namespace {
 
 // mix[s] = mix[s] + block[s], saturated to 16 bits: eight samples to one
-// instruction where the processor has it.
-void AddSaturating(int16_t* mix, const int16_t* block, size_t samples) {
+// instruction where the processor has it. The mix is the output itself, which
+// need not be aligned for 16-bit access.
+void AddSaturating(uint8_t* mix, const int16_t* block, size_t samples) {
     size_t s = 0;
 #if defined(__SSE2__)
     for (; s + 8 <= samples; s += 8) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mix + s));
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mix + 2 * s));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + s));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(mix + s), _mm_adds_epi16(a, b));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(mix + 2 * s), _mm_adds_epi16(a, b));
     }
 #endif
-    for (; s < samples; ++s) mix[s] = Saturate16(static_cast<int32_t>(mix[s]) + block[s]);
+    for (; s < samples; ++s) {
+        int16_t sample;
+        std::memcpy(&sample, mix + 2 * s, 2);
+        sample = Saturate16(static_cast<int32_t>(sample) + block[s]);
+        std::memcpy(mix + 2 * s, &sample, 2);
+    }
 }
 
 }  // namespace
 
 CSetStream::CSetStream(CEffectManagerImpl* effects, CMusicDatabase* database, CMusicSet* set, bool /*largeBuffer*/)
-    : IDataStream(kRingBytes, kChunkBytes), m_set(set), m_scratch(kPassBytes / 2), m_mix(kPassBytes / 2) {
+    : IDataStream(kRingBytes, kChunkBytes), m_set(set), m_scratch(kPassBytes / 2) {
     SetPulledChunk(kPulledPassBytes);
     auto& tracks = set->GetTracks();
     std::lock_guard lock(tracks.Lock());
@@ -62,7 +68,6 @@ bool CSetStream::StartPulled() {
     for (auto& track : m_tracks) tracks.push_back(track.get());
     m_passReader = std::make_unique<CTrackPassReader>(std::move(tracks), kPulledPassBytes);
     m_passReader->StartHelper();
-    m_mix.resize(kPulledPassBytes / 2);
     return IDataStream::StartPulled();
 }
 
@@ -146,17 +151,17 @@ bool IsSilentBlock(const int16_t* samples, size_t count) {
     return true;
 }
 
-void CSetStream::MixTrack(size_t index, int16_t* block, size_t samples, bool& written) {
+void CSetStream::MixTrack(size_t index, int16_t* block, uint8_t* mix, size_t samples, bool& written) {
     if (m_muted[index].load(std::memory_order_relaxed)) return;
     // Skipping a silent block changes nothing: only a block of zeros is one.
     if (IsSilentBlock(block, samples)) return;
     const int16_t factor = GainToFixed(m_tracks[index]->GetVolume());
     if (factor != kUnityGain) ApplyFixedGain(block, samples, factor);
     if (!written) {
-        std::memcpy(m_mix.data(), block, samples * 2);
+        std::memcpy(mix, block, samples * 2);
         written = true;
     } else {
-        AddSaturating(m_mix.data(), block, samples);
+        AddSaturating(mix, block, samples);
     }
 }
 
@@ -165,12 +170,8 @@ void CSetStream::MixPass(uint8_t* out, uint32_t bytes, TrackBlock trackBlock) {
     const size_t samples = bytes / 2;
     bool written = false;
     // Every track is read, muted or silent, so that all stay in step.
-    for (size_t i = 0; i < m_tracks.size(); ++i) MixTrack(i, trackBlock(i), samples, written);
-    if (written) {
-        std::memcpy(out, m_mix.data(), bytes);
-    } else {
-        std::memset(out, 0, bytes);
-    }
+    for (size_t i = 0; i < m_tracks.size(); ++i) MixTrack(i, trackBlock(i), out, samples, written);
+    if (!written) std::memset(out, 0, bytes);
 }
 
 uint32_t CSetStream::Generate(void* buffer, uint32_t bytes) {

@@ -67,7 +67,7 @@ private:
     void MixPass(uint8_t* out, uint32_t bytes, TrackBlock trackBlock);
     // Adds track i's block, its fader applied in place, to the mix; the
     // first track mixed is copied. Muted and silent tracks are skipped.
-    void MixTrack(size_t index, int16_t* block, size_t samples, bool& written);
+    void MixTrack(size_t index, int16_t* block, uint8_t* mix, size_t samples, bool& written);
 
     RefPtr<CMusicSet> m_set;
     std::vector<std::unique_ptr<CTrackStream>> m_tracks;
@@ -75,7 +75,6 @@ private:
     std::atomic<uint32_t> m_position{0};
     std::recursive_mutex m_renderLock;
     std::vector<int16_t> m_scratch;
-    std::vector<int16_t> m_mix;
     std::unique_ptr<CTrackPassReader> m_passReader;  // while pulled
 };
 
