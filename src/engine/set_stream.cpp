@@ -64,11 +64,17 @@ bool CSetStream::StartPulled() {
     std::lock_guard lock(m_renderLock);
     if (IsRunning() || IsPulled()) return false;
     for (auto& track : m_tracks) track->StartPulled();
+    m_pulledPass.resize(kPulledPassBytes);
+    m_pulledOffset = m_pulledValid = 0;
+    StartPassReader();
+    return IDataStream::StartPulled();
+}
+
+void CSetStream::StartPassReader() {
     std::vector<IDataStream*> tracks;
     for (auto& track : m_tracks) tracks.push_back(track.get());
     m_passReader = std::make_unique<CTrackPassReader>(std::move(tracks), kPulledPassBytes);
     m_passReader->StartHelper();
-    return IDataStream::StartPulled();
 }
 
 void CSetStream::StopStream() {
@@ -77,6 +83,7 @@ void CSetStream::StopStream() {
         std::lock_guard indexLock(IndexLock());
         std::lock_guard lock(m_renderLock);
         m_passReader.reset();
+        m_pulledOffset = m_pulledValid = 0;
     }
     for (auto& track : m_tracks) track->StopStream();
 }
@@ -84,9 +91,14 @@ void CSetStream::StopStream() {
 void CSetStream::SetPosition(uint32_t frame, bool flush) {
     std::lock_guard indexLock(IndexLock());
     std::lock_guard lock(m_renderLock);
+    // What the pass reader read ahead belongs to the old position.
+    const bool pulled = m_passReader != nullptr;
+    m_passReader.reset();
+    if (flush) m_pulledOffset = m_pulledValid = 0;
     m_position.store(frame, std::memory_order_relaxed);
     for (auto& track : m_tracks) track->Reposition(frame, flush, true);
     IDataStream::SetPosition(frame, flush);
+    if (pulled) StartPassReader();
 }
 
 void CSetStream::Lock(bool lock) {
@@ -129,13 +141,21 @@ double CSetStream::GetTrackVolume(int32_t index) const {
 
 void CSetStream::ReplaceSet(CMusicSet* set) {
     std::lock_guard lock(m_renderLock);
+    const bool pulled = m_passReader != nullptr;
+    m_passReader.reset();
     m_set = RefPtr<CMusicSet>(set);
-    for (size_t i = 0; i < m_tracks.size(); ++i)
+    for (size_t i = 0; i < m_tracks.size(); ++i) {
         m_tracks[i]->ReplaceTrack(set->GetTrack(static_cast<int32_t>(i) + 1));
+        // Pulled, the tracks were read ahead of the set: back into step.
+        if (pulled) m_tracks[i]->Reposition(m_position.load(std::memory_order_relaxed), true, false);
+    }
+    if (pulled) StartPassReader();
 }
 
 void CSetStream::ApplyEdit(const CSetHistory& history) {
     std::lock_guard lock(m_renderLock);
+    const bool pulled = m_passReader != nullptr;
+    m_passReader.reset();
     for (auto& track : m_tracks) track->Lock(true);
     history.Replay(*m_set);
     uint32_t position = m_position.load(std::memory_order_relaxed);
@@ -143,6 +163,7 @@ void CSetStream::ApplyEdit(const CSetHistory& history) {
         track->Reposition(position, true, false);
         track->Lock(false);
     }
+    if (pulled) StartPassReader();
 }
 
 bool IsSilentBlock(const int16_t* samples, size_t count) {
@@ -174,26 +195,49 @@ void CSetStream::MixPass(uint8_t* out, uint32_t bytes, TrackBlock trackBlock) {
     if (!written) std::memset(out, 0, bytes);
 }
 
+void CSetStream::GeneratePulled(uint8_t* out, uint32_t bytes) {
+    for (uint32_t done = 0; done < bytes;) {
+        if (m_pulledOffset < m_pulledValid) {
+            // The rest of the last pass, as a ring would hold it.
+            const uint32_t n = std::min(bytes - done, m_pulledValid - m_pulledOffset);
+            std::memcpy(out + done, m_pulledPass.data() + m_pulledOffset, n);
+            m_pulledOffset += n;
+            done += n;
+            continue;
+        }
+        // Passes have one size, so that the helper can read ahead; a whole
+        // pass goes straight into the output.
+        const bool whole = bytes - done >= kPulledPassBytes;
+        uint8_t* target = whole ? out + done : m_pulledPass.data();
+        MixPass(target, kPulledPassBytes, [&](size_t i) { return m_passReader->TakeTrack(i); });
+        m_passReader->FinishPass();
+        m_position.fetch_add(kPulledPassBytes / 4, std::memory_order_relaxed);
+        if (whole) {
+            done += kPulledPassBytes;
+        } else {
+            m_pulledOffset = 0;
+            m_pulledValid = kPulledPassBytes;
+        }
+    }
+}
+
 uint32_t CSetStream::Generate(void* buffer, uint32_t bytes) {
     std::lock_guard lock(m_renderLock);
     if (m_set->GetBlockAlign() != 4) return 0;
     const uint32_t n = bytes & ~3u;
     auto* out = static_cast<uint8_t*>(buffer);
+    if (m_passReader) {
+        GeneratePulled(out, n);
+        return n;
+    }
     for (uint32_t done = 0; done < n;) {
-        if (m_passReader) {
-            const uint32_t pass = std::min(n - done, kPulledPassBytes);
-            m_passReader->BeginPass(pass);
-            MixPass(out + done, pass, [&](size_t i) { return m_passReader->TakeTrack(i); });
-            done += pass;
-        } else {
-            const uint32_t pass = std::min(n - done, kPassBytes);
-            MixPass(out + done, pass, [&](size_t i) {
-                uint32_t got = m_tracks[i]->Read(m_scratch.data(), pass);
-                if (got < pass) std::memset(reinterpret_cast<uint8_t*>(m_scratch.data()) + got, 0, pass - got);
-                return m_scratch.data();
-            });
-            done += pass;
-        }
+        const uint32_t pass = std::min(n - done, kPassBytes);
+        MixPass(out + done, pass, [&](size_t i) {
+            uint32_t got = m_tracks[i]->Read(m_scratch.data(), pass);
+            if (got < pass) std::memset(reinterpret_cast<uint8_t*>(m_scratch.data()) + got, 0, pass - got);
+            return m_scratch.data();
+        });
+        done += pass;
     }
     m_position.fetch_add(n / 4, std::memory_order_relaxed);
     return n;

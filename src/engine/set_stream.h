@@ -21,7 +21,7 @@ public:
     static constexpr uint32_t kRingBytes = 20480;
     static constexpr uint32_t kPassBytes = 36864;
     // Pulled (a mixdown), a pass is one second of standard audio, and the
-    // tracks are read on two threads.
+    // tracks are read on two threads, up to a pass ahead.
     static constexpr uint32_t kPulledPassBytes = 176400;
 
     CSetStream(CEffectManagerImpl* effects, CMusicDatabase* database, CMusicSet* set, bool largeBuffer);
@@ -68,6 +68,10 @@ private:
     // Adds track i's block, its fader applied in place, to the mix; the
     // first track mixed is copied. Muted and silent tracks are skipped.
     void MixTrack(size_t index, int16_t* block, uint8_t* mix, size_t samples, bool& written);
+    // Pulled: whole passes mixed from the pass reader; the part of a pass a
+    // request does not take is kept for the next one.
+    void GeneratePulled(uint8_t* out, uint32_t bytes);
+    void StartPassReader();
 
     RefPtr<CMusicSet> m_set;
     std::vector<std::unique_ptr<CTrackStream>> m_tracks;
@@ -75,7 +79,11 @@ private:
     std::atomic<uint32_t> m_position{0};
     std::recursive_mutex m_renderLock;
     std::vector<int16_t> m_scratch;
-    std::unique_ptr<CTrackPassReader> m_passReader;  // while pulled
+    // While pulled: the reader, and the mixed pass a request left a part of.
+    std::unique_ptr<CTrackPassReader> m_passReader;
+    std::vector<uint8_t> m_pulledPass;
+    uint32_t m_pulledOffset = 0;
+    uint32_t m_pulledValid = 0;
 };
 
 // A block counts as silent only when every sample in it is zero.

@@ -5,11 +5,14 @@
 
 namespace vantor {
 
-CTrackPassReader::CTrackPassReader(std::vector<IDataStream*> tracks, uint32_t blockBytes)
-    : m_tracks(std::move(tracks)),
-      m_blockBytes(blockBytes & ~1u),
-      m_blocks(m_tracks.size(), std::vector<int16_t>(m_blockBytes / 2)),
-      m_ready(m_tracks.size(), false) {}
+CTrackPassReader::CTrackPassReader(std::vector<IDataStream*> tracks, uint32_t passBytes)
+    : m_tracks(std::move(tracks)), m_passBytes(passBytes & ~1u) {
+    for (uint64_t pass = 0; pass < 2; ++pass) {
+        Slot& slot = SlotOf(pass);
+        slot.blocks.assign(m_tracks.size(), std::vector<int16_t>(m_passBytes / 2));
+        Open(slot, pass);
+    }
+}
 
 CTrackPassReader::~CTrackPassReader() { Join(-1); }
 
@@ -24,50 +27,82 @@ void CTrackPassReader::OnStopRequest() {
     m_helperWake.notify_one();
 }
 
-void CTrackPassReader::BeginPass(uint32_t bytes) {
-    std::lock_guard lock(m_mutex);
-    m_bytes = std::min(bytes, m_blockBytes);
-    m_front = 0;
-    m_back = m_tracks.size();
-    m_ready.assign(m_tracks.size(), false);
-    if (m_helperWaiting) m_helperWake.notify_one();
+void CTrackPassReader::Open(Slot& slot, uint64_t pass) {
+    slot.pass = pass;
+    slot.front = 0;
+    slot.back = m_tracks.size();
+    slot.callerRead = 0;
+    slot.ready.assign(m_tracks.size(), false);
 }
 
-void CTrackPassReader::ReadTrack(size_t index, uint32_t bytes) {
-    auto* block = reinterpret_cast<uint8_t*>(m_blocks[index].data());
-    uint32_t got = m_tracks[index]->Read(block, bytes);
-    if (got < bytes) std::memset(block + got, 0, bytes - got);
+void CTrackPassReader::ReadTrack(Slot& slot, size_t index) {
+    auto* block = reinterpret_cast<uint8_t*>(slot.blocks[index].data());
+    uint32_t got = m_tracks[index]->Read(block, m_passBytes);
+    if (got < m_passBytes) std::memset(block + got, 0, m_passBytes - got);
 }
 
 int16_t* CTrackPassReader::TakeTrack(size_t index) {
-    if (index >= m_tracks.size()) return nullptr;
     std::unique_lock lock(m_mutex);
-    if (index >= m_back) {
-        // The helper has it: wait until it is read.
-        while (!m_ready[index]) {
+    Slot& slot = SlotOf(m_pass);
+    if (index >= m_tracks.size() || index != slot.front) return nullptr;
+    if (index >= slot.back) {
+        while (!slot.ready[index]) {
             m_callerWaiting = true;
             m_callerWake.wait(lock);
             m_callerWaiting = false;
         }
-        return m_blocks[index].data();
+        slot.front = index + 1;
+        return slot.blocks[index].data();
     }
-    m_front = index + 1;
-    const uint32_t bytes = m_bytes;
+    slot.front = index + 1;
     lock.unlock();
-    ReadTrack(index, bytes);
-    return m_blocks[index].data();
+    ReadTrack(slot, index);
+    lock.lock();
+    slot.callerRead = index + 1;
+    // The helper may be waiting for this track to read the next pass of it.
+    if (m_helperWaiting) m_helperWake.notify_one();
+    return slot.blocks[index].data();
+}
+
+void CTrackPassReader::FinishPass() {
+    std::lock_guard lock(m_mutex);
+    Open(SlotOf(m_pass), m_pass + 2);
+    ++m_pass;
+    if (m_helperWaiting) m_helperWake.notify_one();
+}
+
+bool CTrackPassReader::FindHelperWork(Slot*& slot, size_t& index) {
+    Slot& current = SlotOf(m_pass);
+    if (current.back > current.front) {
+        slot = &current;
+        index = current.back - 1;
+        return true;
+    }
+    // The pass ahead: a track only once its block of the current pass has
+    // been read, by the helper (from the current back up, all read, since
+    // the helper reads one block at a time) or by the caller.
+    Slot& next = SlotOf(m_pass + 1);
+    if (next.pass != m_pass + 1 || next.back <= next.front) return false;
+    const size_t candidate = next.back - 1;
+    if (candidate >= current.back || candidate < current.callerRead) {
+        slot = &next;
+        index = candidate;
+        return true;
+    }
+    return false;
 }
 
 int32_t CTrackPassReader::Run() {
     std::unique_lock lock(m_mutex);
     while (!IsStopRequested()) {
-        if (m_back > m_front) {
-            const size_t index = --m_back;
-            const uint32_t bytes = m_bytes;
+        Slot* slot = nullptr;
+        size_t index = 0;
+        if (FindHelperWork(slot, index)) {
+            slot->back = index;
             lock.unlock();
-            ReadTrack(index, bytes);
+            ReadTrack(*slot, index);
             lock.lock();
-            m_ready[index] = true;
+            slot->ready[index] = true;
             if (m_callerWaiting) m_callerWake.notify_one();
             continue;
         }
