@@ -149,11 +149,13 @@ int main() {
     if (getloadavg(load, 3) == 3) std::printf("load_average: %.2f %.2f %.2f\n", load[0], load[1], load[2]);
 
     // The best of three runs: the machine is shared, and the first run also
-    // brings the songs into the page cache.
+    // brings the songs into the page cache. Each run writes a new file, as
+    // sox does below: truncating the last run's file is no part of the work.
     const double minutes = 10.0;
     std::string out = (dir / "mix.wav").string();
     Cost best;
     for (int run = 0; run < 3; ++run) {
+        fs::remove(out);
         Cost cost = MeasuredMixdown(dir, database, minutes, out);
         if (cost.seconds < 0) return 1;
         if (run == 0 || cost.seconds < best.seconds) best = cost;
@@ -179,6 +181,7 @@ int main() {
     double soxTook = 0;
     int sox = 0;
     for (int run = 0; run < 2 && sox == 0; ++run) {
+        fs::remove(dir / "sox.wav");
         auto start = std::chrono::steady_clock::now();
         sox = std::system(command.c_str());
         double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -66,7 +66,9 @@ TEST(TrackPassReader, ThreadedPassesGiveEveryTrackItsOwnBytesInOrder) {
         std::vector<uint32_t> next(count, 0);
         for (int pass = 0; pass < 150; ++pass) {
             EXPECT_EQ(reader.TakeTrack(count), nullptr);
-            if (count > 1) EXPECT_EQ(reader.TakeTrack(1), nullptr);  // out of order
+            if (count > 1) {
+                EXPECT_EQ(reader.TakeTrack(1), nullptr);  // out of order
+            }
             for (size_t k = 0; k < count; ++k) {
                 const int16_t* block = reader.TakeTrack(k);
                 ASSERT_NE(block, nullptr);
