@@ -64,9 +64,16 @@ uint32_t CResampledWaveFile::CopyInBuffer(uint8_t* out, uint32_t frames) {
     stepper.Seek(m_position + 1);
     uint64_t last = static_cast<uint64_t>(view.offset / 4) + firstFrame;
     const uint32_t done = 1 + stepper.Walk(frames - 1, static_cast<uint64_t>(firstFrame), firstFrame + readable,
-                                           [&](uint32_t i, uint64_t frame) {
-                                               std::memcpy(out + (i + 1) * 4, data + (frame - firstFrame) * 4, 4);
-                                               last = frame;
+                                           [&](uint32_t i, uint64_t frame, uint32_t n) {
+                                               uint8_t* to = out + (i + 1) * 4;
+                                               const uint8_t* from = data + (frame - firstFrame) * 4;
+                                               // A single frame as one move, not a call.
+                                               if (n == 1) {
+                                                   std::memcpy(to, from, 4);
+                                               } else {
+                                                   std::memcpy(to, from, n * 4);
+                                               }
+                                               last = frame + n - 1;
                                            });
     m_position += done;
     // The seek that follows the last frame copied, as the plain path makes it.

@@ -28,6 +28,9 @@ bool CSourceFrameStepper::SetRatio(double ratio) {
     m_stepWhole = static_cast<uint64_t>(one / m_modulus);
     m_stepRest = static_cast<uint64_t>(one % m_modulus);
     m_fixedStep = static_cast<uint64_t>(((one << 32) + m_modulus / 2) / m_modulus);
+    m_fixedDelta = static_cast<int64_t>(m_fixedStep) - (int64_t{1} << 32);
+    const int64_t movement = m_fixedDelta < 0 ? -m_fixedDelta : m_fixedDelta;
+    m_runs = movement >= 2 * int64_t{kGuard} && movement <= kMaxRunDelta;
     m_usable = true;
     Seek(0);
     return true;

@@ -36,15 +36,18 @@ public:
     void Advance() { Skip(1); }
 
     // Walks on while the source frames stay in [lowest, end), at most count
-    // output frames, calling visit(i, frame) for the i-th of them; returns
-    // how many were walked, and stands at the first output frame not walked.
-    // Frames from 2^32 - 1 up are left to Frame.
-    template <class Visit>
-    uint32_t Walk(uint32_t count, uint64_t lowest, uint64_t end, Visit visit) {
+    // output frames, handing them out as runs: copy(i, frame, n) for output
+    // frames i .. i + n - 1 from source frames frame .. frame + n - 1.
+    // Returns how many were walked, and stands at the first output frame not
+    // walked. Frames from 2^32 - 1 up are left to Frame.
+    template <class Copy>
+    uint32_t Walk(uint32_t count, uint64_t lowest, uint64_t end, Copy copy) {
         end = std::min<uint64_t>(end, UINT32_MAX);
-        // Locals only in the loop: what visit stores cannot make the
-        // compiler reload them.
+        // Locals only in the loop: what copy stores cannot make the compiler
+        // reload them.
         const uint64_t step = m_fixedStep;
+        const int64_t delta = m_fixedDelta;
+        const bool runs = m_runs;
         uint32_t done = 0;
         while (done < count) {
             const uint64_t first = Frame();
@@ -54,13 +57,39 @@ public:
             const uint32_t output = m_output;
             uint64_t at = FractionBits();
             uint32_t j = 0;
-            for (; j < span; ++j) {
-                uint64_t frame = base + (at >> 32);
-                if (static_cast<uint32_t>(at + kGuard) < 2 * kGuard) [[unlikely]]
-                    frame = Divided(output + j);
-                if (frame >= end) break;
-                visit(done + j, frame);
-                at += step;
+            if (runs) {
+                while (j < span) {
+                    const auto fraction = static_cast<uint32_t>(at);
+                    uint64_t frame = base + (at >> 32);
+                    uint32_t run = 1;
+                    if (IsNear(fraction)) [[unlikely]] {
+                        frame = Divided(output + j);
+                    } else {
+                        // The fraction moves by delta a frame: the source
+                        // frames follow one another until it wraps (a frame
+                        // skipped) or borrows (a frame repeated).
+                        const uint64_t whole = delta > 0 ? ((uint64_t{1} << 32) - fraction + delta - 1) / delta
+                                                         : fraction / static_cast<uint64_t>(-delta) + 1;
+                        run = static_cast<uint32_t>(std::min<uint64_t>(whole, span - j));
+                        // Only the last frame of a run can lie near a whole frame.
+                        if (run > 1 && IsNear(static_cast<uint32_t>(fraction + static_cast<int64_t>(run - 1) * delta)))
+                            --run;
+                    }
+                    if (frame >= end) break;
+                    run = static_cast<uint32_t>(std::min<uint64_t>(run, end - frame));
+                    copy(done + j, frame, run);
+                    at += run * step;
+                    j += run;
+                }
+            } else {
+                for (; j < span; ++j) {
+                    uint64_t frame = base + (at >> 32);
+                    if (IsNear(static_cast<uint32_t>(at))) [[unlikely]]
+                        frame = Divided(output + j);
+                    if (frame >= end) break;
+                    copy(done + j, frame, 1);
+                    at += step;
+                }
             }
             Skip(j);
             done += j;
@@ -75,6 +104,11 @@ public:
 private:
     // Fixed-point fractions this close to a whole frame are the division's.
     static constexpr uint32_t kGuard = 1u << 12;
+    // Runs of consecutive source frames pay from about 16 frames on, that is
+    // for ratios within about 1/16 of 1.
+    static constexpr int64_t kMaxRunDelta = int64_t{1} << 28;
+
+    static bool IsNear(uint32_t fraction) { return static_cast<uint32_t>(fraction + kGuard) < 2 * kGuard; }
 
     // The exact position moved on by frames (at most kSpan).
     void Skip(uint32_t frames);
@@ -89,6 +123,10 @@ private:
     uint64_t m_stepWhole = 0; // 2^K = step whole x M + step rest
     uint64_t m_stepRest = 0;
     uint64_t m_fixedStep = 0; // 2^32 / r, rounded
+    int64_t m_fixedDelta = 0; // the step less one whole frame
+    // Walk in runs; for steps that move the fraction by at least two guards,
+    // so that only the ends of a run can lie near a whole frame.
+    bool m_runs = false;
     uint32_t m_output = 0;
     uint64_t m_whole = 0;  // floor(n x 2^K / M)
     uint64_t m_rest = 0;   // n x 2^K mod M

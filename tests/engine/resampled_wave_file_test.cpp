@@ -109,11 +109,13 @@ TEST_F(ResampledWaveFileTest, BulkPathGivesTheBytesOfTheFrameByFramePath) {
     }
 }
 
-// Ratios just off 1, below and above it, and ratios such as 1.1 where the
+// Ratios just off 1, below and above it; ratios near 1 that walk in long
+// runs of consecutive frames; ratios such as 1.1, 1.025 or 0.96 where the
 // division rounds n / r up to a whole frame that the exact quotient misses
-// (11 / 1.1 gives 10, not 9.999...).
-const double kEdgeRatios[] = {1.0 - 1.0 / (1u << 30), 1.0 + 1.0 / (1u << 30), 0.9999999, 1.0000001, 0.97,
-                              1.013, 1.1, 0.7, 0.3, 3.3, 1.0 / 3.0, 2.5};
+// (11 / 1.1 gives 10, not 9.999...), some at the end of every run; and ratios
+// far from 1.
+const double kEdgeRatios[] = {1.0 - 1.0 / (1u << 30), 1.0 + 1.0 / (1u << 30), 0.9999999, 1.0000001, 1.0 - 3e-6,
+                              1.0 + 3e-6, 0.97, 1.013, 1.025, 0.96, 1.05, 1.1, 0.7, 0.3, 3.3, 1.0 / 3.0, 2.5};
 
 TEST(SourceFrameStepper, GivesTheFramesOfTheDivision) {
     auto divided = [](uint32_t n, double r) {
@@ -139,9 +141,10 @@ TEST(SourceFrameStepper, GivesTheFramesOfTheDivision) {
                 if (random() % 2) {
                     uint32_t count = 1 + random() % 2500;
                     std::vector<uint64_t> frames;
-                    uint32_t walked = stepper.Walk(count, 0, UINT64_MAX, [&](uint32_t i, uint64_t frame) {
+                    uint32_t walked = stepper.Walk(count, 0, UINT64_MAX, [&](uint32_t i, uint64_t frame, uint32_t n) {
                         EXPECT_EQ(i, frames.size());
-                        frames.push_back(frame);
+                        EXPECT_GT(n, 0u);
+                        for (uint32_t k = 0; k < n; ++k) frames.push_back(frame + k);
                     });
                     ASSERT_EQ(walked, frames.size());
                     for (uint32_t j = 0; j < walked; ++j) {
@@ -164,11 +167,13 @@ TEST(SourceFrameStepper, GivesTheFramesOfTheDivision) {
         // A walk stops before the first frame outside its range and stands there.
         stepper.Seek(1000);
         const uint64_t end = divided(1100, ratio) + 1;
-        uint32_t walked = stepper.Walk(5000, divided(1000, ratio), end, [](uint32_t, uint64_t) {});
+        uint32_t walked = stepper.Walk(5000, divided(1000, ratio), end, [](uint32_t, uint64_t, uint32_t) {});
         EXPECT_GE(divided(1000 + walked, ratio), end);
         EXPECT_LT(divided(1000 + walked - 1, ratio), end);
         EXPECT_EQ(stepper.OutputFrame(), 1000 + walked);
-        EXPECT_EQ(stepper.Walk(10, divided(stepper.OutputFrame(), ratio) + 1, UINT64_MAX, [](uint32_t, uint64_t) {}), 0u);
+        EXPECT_EQ(stepper.Walk(10, divided(stepper.OutputFrame(), ratio) + 1, UINT64_MAX,
+                               [](uint32_t, uint64_t, uint32_t) {}),
+                  0u);
     }
     // Ratios the integer walk cannot carry are left to the division.
     EXPECT_FALSE(stepper.SetRatio(std::ldexp(1.0, -21)));
