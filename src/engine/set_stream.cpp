@@ -102,10 +102,19 @@ void CSetStream::SetPosition(uint32_t frame, bool flush) {
 }
 
 void CSetStream::Lock(bool lock) {
+    // Pulled, the reader renders: holding its locks freezes the stream, while
+    // the helper stays free to finish the track block it is reading.
+    if (IsPulled()) {
+        IDataStream::Lock(lock);
+        return;
+    }
     for (auto& track : m_tracks) track->Lock(lock);
 }
 
-bool CSetStream::IsLocked() const { return !m_tracks.empty() && m_tracks.front()->IsLocked(); }
+bool CSetStream::IsLocked() const {
+    if (IsPulled()) return IDataStream::IsLocked();
+    return !m_tracks.empty() && m_tracks.front()->IsLocked();
+}
 
 void CSetStream::SetPriority(int32_t priority) {
     SetThreadPriority(priority);

@@ -36,7 +36,8 @@ public:
     // Stops the mixer and empties its ring, then stops every track stream.
     void StopStream() override;
     void SetPosition(uint32_t frame, bool flush) override;
-    // Freezes or releases every track stream.
+    // Freezes or releases every track stream; a pulled stream freezes its
+    // own reads instead.
     void Lock(bool lock) override;
     bool IsLocked() const override;
     void SetPriority(int32_t priority) override;

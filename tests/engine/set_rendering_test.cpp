@@ -401,6 +401,36 @@ TEST_F(SetRenderingTest, ThreadedPulledMixOnTwoThreadsMatchesTheFrameByFrameRule
     }
 }
 
+// Locked, a pulled set stream holds its reader back; the locking thread may
+// still move it, and unlocked it renders from there.
+TEST_F(SetRenderingTest, ThreadedPulledLockFreezesReadsAndAllowsRepositioning) {
+    AddSong(1, 90000);
+    AddSong(2, 90000);
+    std::vector<SegmentSpec> segments = {{1, 0, 1, 0, 80000, 0.97}, {2, 300, 2, 0, 80000, 1.025}};
+    RefPtr<CMusicSet> set = MakeSet(2, segments);
+    std::vector<int16_t> want = Reference(segments, 2, 90000);
+    CSetStream stream(nullptr, &database, set.get(), false);
+    stream.SetPosition(0, true);
+    ASSERT_TRUE(stream.StartPulled());
+    std::vector<int16_t> out(2 * 44100);
+    ASSERT_EQ(stream.Read(out.data(), 4 * 44100), 4u * 44100);
+    stream.Lock(true);
+    EXPECT_TRUE(stream.IsLocked());
+    std::atomic<bool> readDone{false};
+    std::vector<int16_t> late(2 * 1000);
+    std::thread reader([&] {
+        stream.Read(late.data(), 4 * 1000);
+        readDone = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(readDone.load());
+    stream.SetPosition(20000, true);
+    stream.Lock(false);
+    reader.join();
+    stream.StopStream();
+    EXPECT_TRUE(SameSamples(late, std::vector<int16_t>(want.begin() + 2 * 20000, want.begin() + 2 * 21000)));
+}
+
 TEST(SilenceProbe, OnlyABlockOfZerosIsSilent) {
     std::vector<int16_t> block(1000, 0);
     EXPECT_TRUE(IsSilentBlock(block.data(), block.size()));
