@@ -11,12 +11,14 @@ namespace vantor {
 //
 // r is exactly M x 2^-K with M below 2^53, so n / r = n x 2^K / M: its whole
 // part and its remainder modulo M grow by fixed amounts from frame to frame,
-// which keeps an exact position. Runs of frames are stepped from it in 32.32
-// fixed point, one addition a frame; over a run of kSpan frames the fixed
-// point strays from the exact quotient by less than 2^-22. Where its fraction
-// lies that close to a whole frame, and where the division's own rounding
-// could lift the quotient to the next whole frame (a fraction within 2^-21
-// of 1), the division answers instead; that is about one frame in 2^19.
+// which keeps an exact position. Stretches of kSpan frames are stepped from
+// it in 32.32 fixed point, one addition a frame, straying from the exact
+// quotient by less than 2^-22. Where the fraction lies that close to a whole
+// frame, and where the division's own rounding could lift the quotient to the
+// next whole frame (a fraction within 2^-21 of 1), the division answers
+// instead: rarely, except for ratios such as 41/40 whose quotients meet whole
+// numbers at regular steps. For ratios near 1 the source frames come in long
+// runs of consecutive frames, handed out a run at a time.
 class CSourceFrameStepper {
 public:
     static constexpr uint32_t kSpan = 1024;
