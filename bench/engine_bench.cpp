@@ -1,5 +1,7 @@
 // Engine throughput: MP3-to-wave conversion next to the mpg123 program on the
-// same file, and resampled reading at ratios 1.0 and 1.0123.
+// same file, and resampled reading at ratios 1.0, 1.0123 (frames repeated) and
+// 0.97 (frames skipped).
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,6 +36,12 @@ std::vector<int16_t> TestSignal(uint32_t frames) {
         pcm[2 * i + 1] = static_cast<int16_t>(7000 * std::sin(2 * M_PI * 1375 * t) - noise);
     }
     return pcm;
+}
+
+double ThreadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
 }
 
 template <class Work>
@@ -78,18 +86,24 @@ int main() {
     std::printf("mpg123_program_conversion: %.1f x realtime\n", audio / peer);
     std::printf("mp3_to_wave_speed_vs_mpg123: %.2f ratio\n", peer / ours);
 
-    for (double ratio : {1.0, 1.0123}) {
+    // Besides the wall clock, the reading thread's own processor time: on a
+    // shared machine it does not count the time other processes took.
+    for (double ratio : {1.0, 1.0123, 0.97}) {
         std::vector<uint8_t> block(2560 * 4);
         uint64_t delivered = 0;
+        double cpu = 1e30;
         double seconds = Best(3, [&] {
+            const double cpuStart = ThreadSeconds();
             vantor::CResampledWaveFile file(wave, 100);
             file.SetRatio(ratio);
             delivered = 0;
             uint32_t got;
             while (file.Tell() < file.GetLength() && (got = file.ReadFrames(block.data(), 2560)) > 0) delivered += got;
+            cpu = std::min(cpu, ThreadSeconds() - cpuStart);
             return delivered > 0;
         });
         std::printf("resampled_read_r%.4f: %.3g frames/s\n", ratio, delivered / seconds);
+        std::printf("resampled_read_cpu_r%.4f: %.3g frames/s\n", ratio, delivered / cpu);
     }
     std::filesystem::remove_all(dir);
     return 0;

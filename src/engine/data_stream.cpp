@@ -9,6 +9,7 @@ IDataStream::IDataStream(uint32_t capacity, uint32_t chunk)
     : m_ring(capacity & ~3u),
       m_capacity(capacity & ~3u),
       m_chunk(chunk),
+      m_pulledChunk(chunk),
       m_hub(std::make_shared<EventHub>()),
       m_dataWanted(Event::Reset::Auto, m_hub),
       m_dataAvailable(Event::Reset::Manual, m_hub),
@@ -19,11 +20,23 @@ IDataStream::~IDataStream() {
     Join(-1);
 }
 
-bool IDataStream::StartStream() { return Start(); }
+bool IDataStream::StartStream() {
+    if (IsPulled()) return false;
+    return Start();
+}
+
+bool IDataStream::StartPulled() {
+    std::lock_guard lock(m_indexLock);
+    if (IsRunning() || IsPulled()) return false;
+    m_exhausted = false;
+    m_pulled.store(true, std::memory_order_release);
+    return true;
+}
 
 void IDataStream::StopStream() {
     Join(-1);
     std::lock_guard lock(m_indexLock);
+    m_pulled.store(false, std::memory_order_release);
     FlushRing();
 }
 
@@ -97,9 +110,48 @@ uint32_t IDataStream::ReadPart(uint8_t* buffer, uint32_t bytes) {
     return n;
 }
 
+uint32_t IDataStream::ReadPulled(uint8_t* out, uint32_t bytes) {
+    // The reader is the producer: the index lock is held across Generate, as
+    // the producer thread holds it, so repositioning waits for the block.
+    std::lock_guard lock(m_indexLock);
+    uint32_t done = 0;
+    while (done < bytes) {
+        if (UsedLocked() > 0) {
+            // What a part-frame request left in the ring comes first.
+            uint32_t end = m_writeIndex < m_readIndex ? m_capacity : m_writeIndex;
+            uint32_t n = std::min(bytes - done, end - m_readIndex);
+            std::memcpy(out + done, m_ring.data() + m_readIndex, n);
+            m_readIndex = (m_readIndex + n) % m_capacity;
+            done += n;
+            continue;
+        }
+        if (m_exhausted) break;
+        const uint32_t want = bytes - done;
+        // As for the producer, a Generate that makes nothing of 4 bytes or
+        // more means the source has ended.
+        if (want >= 4) {
+            uint32_t ask = std::min(want, m_pulledChunk);
+            uint32_t made = std::min(Generate(out + done, ask), ask);
+            if (made == 0) m_exhausted = true;  // as the producer stops on an empty Generate
+            done += made;
+            continue;
+        }
+        // A short request: one chunk into the emptied ring, as the producer
+        // would render it, and the request served from there.
+        m_readIndex = 0;
+        m_writeIndex = 0;
+        uint32_t ask = std::min(m_chunk, m_capacity - 4) & ~3u;
+        uint32_t made = ask > 0 ? std::min(Generate(m_ring.data(), ask), ask) : 0;
+        if (made == 0) m_exhausted = true;
+        m_writeIndex = made;
+    }
+    return done;
+}
+
 uint32_t IDataStream::Read(void* buffer, uint32_t bytes) {
     std::lock_guard lock(m_readLock);
     auto* out = static_cast<uint8_t*>(buffer);
+    if (IsPulled()) return ReadPulled(out, bytes);
     uint32_t done = 0;
     while (done < bytes) {
         uint32_t n = ReadPart(out + done, bytes - done);

@@ -15,12 +15,10 @@ void CResampledWaveFile::SetRatio(double ratio) {
     m_position = 0;
     m_sourceInData = CWaveFile::Seek(0);
     m_ratio = ratio;
+    m_stepper.SetRatio(ratio);
 }
 
-uint32_t CResampledWaveFile::SourceFrameOf(uint32_t outputFrame) const {
-    double frame = outputFrame / m_ratio;
-    return frame >= static_cast<double>(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(frame);
-}
+uint32_t CResampledWaveFile::SourceFrameOf(uint32_t outputFrame) const { return m_stepper.Divided(outputFrame); }
 
 bool CResampledWaveFile::Seek(uint32_t frame) {
     m_position = frame;
@@ -48,6 +46,48 @@ uint32_t CResampledWaveFile::ReadFramesOneByOne(void* buffer, uint32_t frames) {
     return frames;
 }
 
+uint32_t CResampledWaveFile::CopyInBuffer(uint8_t* out, uint32_t frames) {
+    // Only for 4-byte frames in a frame-aligned buffer: then the byte of
+    // source frame s lies at 4 s - start byte, which is where the plain
+    // path's seek puts the offset as long as it stays inside the buffer.
+    const BufferView view = GetBufferView();
+    if (view.offset + 4 >= view.valid) return 0;  // the plain read refills here
+    const int64_t firstFrame = view.startByte / 4;
+    // Buffer frames a read takes without reaching the buffer's end.
+    const uint64_t readable = static_cast<uint64_t>((view.valid - 4 + 3) / 4);
+    const uint8_t* data = view.data;
+
+    // The first frame comes from where the source stands, the others from
+    // their source frames.
+    std::memcpy(out, data + view.offset, 4);
+    CSourceFrameStepper stepper = m_stepper;
+    stepper.Seek(m_position + 1);
+    uint64_t last = static_cast<uint64_t>(view.offset / 4) + firstFrame;
+    const uint32_t done = 1 + stepper.Walk(frames - 1, static_cast<uint64_t>(firstFrame), firstFrame + readable,
+                                           [&](uint32_t i, uint64_t frame, uint32_t n) {
+                                               uint8_t* to = out + (i + 1) * 4;
+                                               const uint8_t* from = data + (frame - firstFrame) * 4;
+                                               // A single frame as one move, not a call.
+                                               if (n == 1) {
+                                                   std::memcpy(to, from, 4);
+                                               } else {
+                                                   std::memcpy(to, from, n * 4);
+                                               }
+                                               last = frame + n - 1;
+                                           });
+    m_position += done;
+    // The seek that follows the last frame copied, as the plain path makes it.
+    const uint32_t next = SourceFrameOf(m_position);
+    const int64_t t = static_cast<int64_t>(next) * 4 - view.startByte;
+    if (t >= 0 && t <= view.valid) {
+        SetBufferOffset(t);
+    } else {
+        SetBufferOffset(static_cast<int64_t>(last - firstFrame) * 4 + 4);
+        m_sourceInData = CWaveFile::Seek(next);
+    }
+    return done;
+}
+
 uint32_t CResampledWaveFile::ReadFrames(void* buffer, uint32_t frames) {
     if (m_ratio == 1.0) {
         if (!m_sourceInData) return 0;
@@ -64,29 +104,11 @@ uint32_t CResampledWaveFile::ReadFrames(void* buffer, uint32_t frames) {
         // Replays exactly what the plain read and seek would do to the buffer,
         // as long as a read would not reach the buffer's end (which refills)
         // and the seek stays inside it.
-        if (m_sourceInData && GetFormat() && align == 4 && view.startByte % 4 == 0) {
-            // The common case, 4-byte frames from a frame-aligned buffer: the
-            // same steps with the byte arithmetic reduced to shifts, since
-            // tell x 4 is then exactly the start byte plus the offset.
-            const double ratio = m_ratio;
-            while (done < frames && offset + 4 < view.valid) {
-                std::memcpy(out + done * 4, view.data + offset, 4);
-                ++done;
-                ++m_position;
-                double frame = m_position / ratio;
-                int64_t source = frame >= static_cast<double>(UINT32_MAX) ? UINT32_MAX : static_cast<int64_t>(frame);
-                int64_t t = source * 4 - view.startByte;
-                if (t < 0 || t > view.valid) {
-                    SetBufferOffset(offset + 4);
-                    m_sourceInData = CWaveFile::Seek(static_cast<uint32_t>(source));
-                    offset = -1;
-                    break;
-                }
-                offset = t;
-            }
-            if (offset >= 0) SetBufferOffset(offset);
-            if (done == frames) break;
-            if (offset < 0) continue;
+        if (m_sourceInData && GetFormat() && align == 4 && view.startByte % 4 == 0 && offset % 4 == 0 &&
+            m_stepper.IsUsable()) {
+            uint32_t copied = CopyInBuffer(out + done * 4, frames - done);
+            done += copied;
+            if (copied > 0) continue;
         } else if (m_sourceInData && GetFormat()) {
             while (done < frames && offset + align < view.valid) {
                 std::memcpy(out + done * align, view.data + offset, static_cast<size_t>(align));

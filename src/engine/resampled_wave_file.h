@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/source_frame_stepper.h"
 #include "engine/wave_file.h"
 
 namespace vantor {
@@ -36,9 +37,14 @@ public:
 private:
     uint32_t SourceFrameOf(uint32_t outputFrame) const;
     void StepOneFrame(uint8_t* out);
+    // The bulk step for 4-byte frames: copies frames while their source lies
+    // inside the read-ahead buffer and leaves the source where the plain path
+    // would; the count copied, 0 when the next read must refill the buffer.
+    uint32_t CopyInBuffer(uint8_t* out, uint32_t frames);
 
     uint32_t m_position = 0;
     double m_ratio = 1.0;
+    CSourceFrameStepper m_stepper;  // the division's source frames, by additions
     bool m_sourceInData = true;  // the last seek of the source succeeded
 };
 

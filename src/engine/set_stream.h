@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/data_stream.h"
+#include "engine/track_pass_reader.h"
 #include "engine/track_stream.h"
 #include "model/music_set.h"
 #include "model/set_history.h"
@@ -19,16 +20,24 @@ class CSetStream : public IDataStream {
 public:
     static constexpr uint32_t kRingBytes = 20480;
     static constexpr uint32_t kPassBytes = 36864;
+    // Pulled (a mixdown), a pass is one second of standard audio, and the
+    // tracks are read on two threads, up to a pass ahead.
+    static constexpr uint32_t kPulledPassBytes = 176400;
 
     CSetStream(CEffectManagerImpl* effects, CMusicDatabase* database, CMusicSet* set, bool largeBuffer);
     ~CSetStream() override;
 
     // Starts every track stream, then the mixer.
     bool StartStream() override;
+    // Starts every track stream pulled, and the mixer pulled: Read renders
+    // the tracks and mixes them on the reader's thread, with a helper thread
+    // reading the last tracks of each pass.
+    bool StartPulled() override;
     // Stops the mixer and empties its ring, then stops every track stream.
     void StopStream() override;
     void SetPosition(uint32_t frame, bool flush) override;
-    // Freezes or releases every track stream.
+    // Freezes or releases every track stream; a pulled stream freezes its
+    // own reads instead.
     void Lock(bool lock) override;
     bool IsLocked() const override;
     void SetPriority(int32_t priority) override;
@@ -56,7 +65,16 @@ protected:
     uint32_t Generate(void* buffer, uint32_t bytes) override;
 
 private:
-    void MixPass(uint8_t* out, uint32_t bytes);
+    // Mixes one pass into out; trackBlock(i) gives track i's block of it.
+    template <class TrackBlock>
+    void MixPass(uint8_t* out, uint32_t bytes, TrackBlock trackBlock);
+    // Adds track i's block, its fader applied in place, to the mix; the
+    // first track mixed is copied. Muted and silent tracks are skipped.
+    void MixTrack(size_t index, int16_t* block, uint8_t* mix, size_t samples, bool& written);
+    // Pulled: whole passes mixed from the pass reader; the part of a pass a
+    // request does not take is kept for the next one.
+    void GeneratePulled(uint8_t* out, uint32_t bytes);
+    void StartPassReader();
 
     RefPtr<CMusicSet> m_set;
     std::vector<std::unique_ptr<CTrackStream>> m_tracks;
@@ -64,7 +82,11 @@ private:
     std::atomic<uint32_t> m_position{0};
     std::recursive_mutex m_renderLock;
     std::vector<int16_t> m_scratch;
-    std::vector<int16_t> m_mix;
+    // While pulled: the reader, and the mixed pass a request left a part of.
+    std::unique_ptr<CTrackPassReader> m_passReader;
+    std::vector<uint8_t> m_pulledPass;
+    uint32_t m_pulledOffset = 0;
+    uint32_t m_pulledValid = 0;
 };
 
 // A block counts as silent only when every sample in it is zero.

@@ -36,7 +36,8 @@ bool CStreamDiskWriter::Start(uint32_t startFrame, uint32_t endFrame, MessageQue
         m_currentFrame.store(startFrame);
         m_done.Reset();
         m_source->SetPosition(startFrame, true);
-        m_source->StartStream();
+        // No device sets the pace: the writer's thread renders as it reads.
+        m_source->StartPulled();
         if (!CThread::Start()) return false;
     }
     if (!window) {

@@ -81,6 +81,38 @@ TEST(DataStream, ThreadedLockFreezesProducerAndReader) {
     EXPECT_EQ(stream.GetBuffered(), 0u);
 }
 
+// Pulled, the reader renders: the same bytes in the same order, including
+// requests of a part frame, with no producer thread, and the end of the
+// source ends the stream as it ends the producer.
+TEST(DataStream, PulledReadsDeliverTheSameBytesOnTheReadersThread) {
+    const uint64_t total = 1'000'003;  // ends in a part frame
+    CountingStream stream(20480, total);
+    ASSERT_TRUE(stream.StartPulled());
+    EXPECT_FALSE(stream.StartPulled());
+    EXPECT_FALSE(stream.StartStream());
+    EXPECT_TRUE(stream.IsPulled());
+    std::mt19937 random(5);
+    std::vector<uint8_t> buffer(30000);
+    uint64_t seen = 0;
+    for (;;) {
+        uint32_t want = random() % 4 == 0 ? 1 + random() % 7 : 1 + random() % 30000;
+        uint32_t got = stream.Read(buffer.data(), want);
+        for (uint32_t i = 0; i < got; ++i) ASSERT_EQ(buffer[i], (seen + i) % 251) << "at byte " << seen + i;
+        seen += got;
+        EXPECT_FALSE(stream.IsRunning());
+        if (got < want) break;
+    }
+    EXPECT_EQ(seen, total);
+    EXPECT_EQ(stream.Read(buffer.data(), 100), 0u);
+
+    // Stopped, it is no longer pulled and can run threaded.
+    stream.StopStream();
+    EXPECT_FALSE(stream.IsPulled());
+    EXPECT_EQ(stream.GetBuffered(), 0u);
+    EXPECT_TRUE(stream.StartStream());
+    stream.StopStream();
+}
+
 TEST(DataStream, ReadOfAStreamThatNeverStartedReturnsAtOnce) {
     CountingStream stream(20480, 100);
     uint8_t buffer[16];

@@ -350,6 +350,87 @@ TEST_F(SetRenderingTest, ThreadedApplyEditWhilePlayingIsHeardFromTheCurrentPosit
     }
 }
 
+// Pulled (as the mixdown writer reads it), the tracks render on the reader's
+// thread and a helper: the same bytes as the rules, for reads of any byte
+// count, with more tracks than threads, saturating sums, faders and a mute.
+TEST_F(SetRenderingTest, ThreadedPulledMixOnTwoThreadsMatchesTheFrameByFrameRules) {
+    AddSong(1, 90000);
+    AddSong(2, 90000);
+    AddSong(3, 90000);
+    std::vector<SegmentSpec> segments = {
+        {1, 0, 1, 0, 60000, 1.0, 3.0},  {2, 100, 2, 500, 80000, 0.97},  {3, 5000, 3, 0, 40000, 1.1, 2.0},
+        {4, 0, 1, 1000, 70000, 1.013},  {5, 44100, 2, 0, 30000, 0.5},    {5, 0, 3, 100, 20000, 1.0123},
+        {6, 7, 1, 7, 80000, 1.0, 3.8},
+    };
+    RefPtr<CMusicSet> set = MakeSet(7, segments);  // track 7 stays empty
+    const uint32_t frames = 100000;
+    const std::vector<double> volumes = {1.0, 0.5, 1.0, 2.2, 1.0, 0.75, 1.0};
+    std::vector<double> heard = volumes;
+    heard[3] = 0.0;  // muted
+    std::vector<int16_t> want = Reference(segments, 7, frames, heard);
+
+    std::mt19937 random(23);
+    for (int run = 0; run < 3; ++run) {
+        CSetStream stream(nullptr, &database, set.get(), false);
+        for (int t = 0; t < 7; ++t) stream.SetTrackVolume(t, volumes[t]);
+        stream.MuteTrack(3);
+        stream.SetPosition(0, true);
+        ASSERT_TRUE(stream.StartPulled());
+        EXPECT_FALSE(stream.StartStream());
+        std::vector<int16_t> got(frames * 2);
+        auto* bytes = reinterpret_cast<uint8_t*>(got.data());
+        uint32_t done = 0;
+        while (done < frames * 4) {
+            // Whole writer passes, odd byte counts and everything between.
+            uint32_t ask = run == 0 ? 176400 : (random() % 3 == 0 ? 1 + random() % 9 : 1 + random() % 400000);
+            ask = std::min(ask, frames * 4 - done);
+            ASSERT_EQ(stream.Read(bytes + done, ask), ask);
+            done += ask;
+        }
+        EXPECT_FALSE(stream.IsRunning());
+        // Moved back while the helper has read ahead: from there as a whole
+        // render has it.
+        stream.SetPosition(25000, true);
+        std::vector<int16_t> again(2 * 50000);
+        ASSERT_EQ(stream.Read(again.data(), 4 * 31111), 4u * 31111);
+        ASSERT_EQ(stream.Read(again.data() + 2 * 31111, 4 * (50000 - 31111)), 4u * (50000 - 31111));
+        stream.StopStream();
+        EXPECT_TRUE(SameSamples(got, want)) << "run " << run;
+        EXPECT_TRUE(SameSamples(again, std::vector<int16_t>(want.begin() + 2 * 25000, want.begin() + 2 * 75000)))
+            << "run " << run;
+    }
+}
+
+// Locked, a pulled set stream holds its reader back; the locking thread may
+// still move it, and unlocked it renders from there.
+TEST_F(SetRenderingTest, ThreadedPulledLockFreezesReadsAndAllowsRepositioning) {
+    AddSong(1, 90000);
+    AddSong(2, 90000);
+    std::vector<SegmentSpec> segments = {{1, 0, 1, 0, 80000, 0.97}, {2, 300, 2, 0, 80000, 1.025}};
+    RefPtr<CMusicSet> set = MakeSet(2, segments);
+    std::vector<int16_t> want = Reference(segments, 2, 90000);
+    CSetStream stream(nullptr, &database, set.get(), false);
+    stream.SetPosition(0, true);
+    ASSERT_TRUE(stream.StartPulled());
+    std::vector<int16_t> out(2 * 44100);
+    ASSERT_EQ(stream.Read(out.data(), 4 * 44100), 4u * 44100);
+    stream.Lock(true);
+    EXPECT_TRUE(stream.IsLocked());
+    std::atomic<bool> readDone{false};
+    std::vector<int16_t> late(2 * 1000);
+    std::thread reader([&] {
+        stream.Read(late.data(), 4 * 1000);
+        readDone = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(readDone.load());
+    stream.SetPosition(20000, true);
+    stream.Lock(false);
+    reader.join();
+    stream.StopStream();
+    EXPECT_TRUE(SameSamples(late, std::vector<int16_t>(want.begin() + 2 * 20000, want.begin() + 2 * 21000)));
+}
+
 TEST(SilenceProbe, OnlyABlockOfZerosIsSilent) {
     std::vector<int16_t> block(1000, 0);
     EXPECT_TRUE(IsSilentBlock(block.data(), block.size()));
