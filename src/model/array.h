@@ -127,6 +127,8 @@ public:
         (void)capacity;
         (void)initialCapacity;
         if (static_cast<uint32_t>(count) > static_cast<uint32_t>(in.GetRemaining())) {
+            // Stated items after the end of the input: it was cut short.
+            if (count > 0 && in.GetRemaining() == 0) in.MarkDamaged();
             m_items.clear();
             m_items.shrink_to_fit();
             m_capacity = 0;
@@ -140,7 +142,12 @@ public:
         m_items.clear();
         m_items.reserve(static_cast<size_t>(count));
         for (int32_t i = 0; i < count; ++i) {
-            if (in.GetRemaining() <= 0) break;
+            if (in.GetRemaining() <= 0) {
+                // A stated item with no bytes left: the input was cut short.
+                uint8_t missing;
+                in.Read(&missing, 1);
+                break;
+            }
             T* item = static_cast<T*>(prototype.Clone());
             item->AddRef();
             m_items.push_back(item);

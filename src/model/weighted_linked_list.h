@@ -111,9 +111,18 @@ public:
         Clear();
         int32_t count = ReadInt32(in);
         m_baseWeight = ReadInt32(in);
-        if (static_cast<uint32_t>(count) > static_cast<uint32_t>(in.GetRemaining())) return;
+        if (static_cast<uint32_t>(count) > static_cast<uint32_t>(in.GetRemaining())) {
+            // Stated nodes after the end of the input: it was cut short.
+            if (count > 0 && in.GetRemaining() == 0) in.MarkDamaged();
+            return;
+        }
         for (int32_t i = 0; i < count; ++i) {
-            if (in.GetRemaining() <= 0) break;
+            if (in.GetRemaining() <= 0) {
+                // A stated item with no bytes left: the input was cut short.
+                uint8_t missing;
+                in.Read(&missing, 1);
+                break;
+            }
             int32_t weight = ReadInt32(in);
             T* item = static_cast<T*>(prototype.Clone());
             item->AddRef();

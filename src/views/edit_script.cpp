@@ -231,6 +231,9 @@ EditScript::EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, co
         {"track-effect", &EditScript::TrackEffect}, {"answer", &EditScript::Answer},
         {"show", &EditScript::Show},            {"status", &EditScript::Status},
         {"save", &EditScript::Save},            {"quit", &EditScript::Quit},
+        {"tempo", &EditScript::Tempo},          {"blank", &EditScript::Blank},
+        {"section", &EditScript::Section},      {"adjust", &EditScript::Adjust},
+        {"adjust-all", &EditScript::AdjustAll}, {"nudge", &EditScript::Nudge},
     };
 }
 
@@ -300,6 +303,17 @@ run (exit code 2) without saving.
   check | check goto ROW         Check Set and its rows
   loop                           Set Loop between the markers
   undo | revert | commit         Undo, Revert Changes, Commit Changes
+  tempo split                    Split Tempo at the left marker
+  tempo fade END STEPS           Fade Tempo between the markers: END and STEPS are
+                                 typed into its dialog as given
+  blank                          insert blank space between the markers
+  section erase|copy|cut|paste   Erase, Copy, Cut, Paste Section between the markers
+                                 (erase and cut ask whether to shift later events)
+  adjust | adjust-all            Adjust to Tempo (the selected segments), Adjust
+                                 All (the current tempo change's segments)
+  nudge -0.01|-0.001|-0.0001|-0.00001|+0.00001|+0.0001|+0.001|+0.01
+                                 the speed nudges: the selected segments' ratio,
+                                 else the current tempo change by 100 x the step
   events TRACK | tempo-list | track-list
                                  open the event editor on a track
   event select ROW | event show | event delete | event clear
@@ -591,6 +605,63 @@ void EditScript::Revert(const Words& words) {
 void EditScript::Commit(const Words& words) {
     Expect(words, 0, 0, "commit");
     if (!m_view->CommitChanges() && !m_view->CanUndo()) m_out << "commit: nothing to commit\n";
+}
+
+void EditScript::Tempo(const Words& words) {
+    if (words.size() == 2 && words[1] == "split") {
+        m_view->SplitTempo();
+        return;
+    }
+    if (words.size() != 4 || words[1] != "fade") throw ScriptError("usage: tempo split | tempo fade END STEPS");
+    m_view->SetFadeTempoRunner([&](CFadeTempoDialog& dialog) {
+        m_out << "Fade Tempo: start " << dialog.GetStartTempoText() << ", end " << words[2] << ", steps " << words[3]
+              << "\n";
+        dialog.SetEndTempoText(words[2]);
+        dialog.SetStepsText(words[3]);
+        return true;
+    });
+    m_view->FadeTempo();
+    m_view->SetFadeTempoRunner(nullptr);
+}
+
+void EditScript::Blank(const Words& words) {
+    Expect(words, 0, 0, "blank");
+    m_view->InsertBlankSpace();
+}
+
+void EditScript::Section(const Words& words) {
+    Expect(words, 1, 1, "section erase|copy|cut|paste");
+    const std::string& verb = words[1];
+    if (verb == "erase") m_view->EraseSection();
+    else if (verb == "copy") m_view->CopySection();
+    else if (verb == "cut") m_view->CutSection();
+    else if (verb == "paste") m_view->PasteSection();
+    else throw ScriptError("usage: section erase|copy|cut|paste");
+}
+
+void EditScript::Adjust(const Words& words) {
+    Expect(words, 0, 0, "adjust");
+    m_view->AdjustToTempo();
+}
+
+void EditScript::AdjustAll(const Words& words) {
+    Expect(words, 0, 0, "adjust-all");
+    m_view->AdjustAll();
+}
+
+void EditScript::Nudge(const Words& words) {
+    static const char* const steps[8] = {"-0.01", "-0.001", "-0.0001", "-0.00001",
+                                         "+0.00001", "+0.0001", "+0.001", "+0.01"};
+    Expect(words, 1, 1, "nudge STEP");
+    for (int i = 0; i < 8; ++i) {
+        if (words[1] != steps[i]) continue;
+        m_view->NudgeSpeed(i);
+        if (m_view->GetState().GetCurrentEvent(0) &&
+            m_view->GetState().FirstAudioTrackWithSelection() == SetEditorState::kNoTrack)
+            m_out << "tempo " << Format("%.3f", m_view->GetTempoDisplay()) << "\n";
+        return;
+    }
+    throw ScriptError("the nudges are -0.01, -0.001, -0.0001, -0.00001, +0.00001, +0.0001, +0.001 and +0.01");
 }
 
 void EditScript::OpenEventEditor(const std::optional<EventEditorParameters>& parameters) {

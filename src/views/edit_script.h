@@ -83,6 +83,12 @@ private:
     void Undo(const Words& words);
     void Revert(const Words& words);
     void Commit(const Words& words);
+    void Tempo(const Words& words);
+    void Blank(const Words& words);
+    void Section(const Words& words);
+    void Adjust(const Words& words);
+    void AdjustAll(const Words& words);
+    void Nudge(const Words& words);
     void Events(const Words& words);
     void TempoList(const Words& words);
     void TrackList(const Words& words);

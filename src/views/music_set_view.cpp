@@ -46,6 +46,7 @@ CMusicSetView::CMusicSetView(IUserInterface& ui, CMusicDatabase* database, CMusi
       m_path(std::move(path)),
       m_state(set, config, leftMarker, rightMarker),
       m_commands(m_state),
+      m_sections(m_state),
       m_drag(m_state, SongLengthsFrom(database)) {}
 
 CMusicSetView::~CMusicSetView() { m_drag.End(); }
@@ -88,8 +89,10 @@ void CMusicSetView::Erase() {
 }
 
 void CMusicSetView::Paste() {
-    // A set clip on the clipboard is pasted by Paste Section.
-    if (!SetEditCommands::ClipboardHasSegmentDesign()) return;
+    if (!SetEditCommands::ClipboardHasSegmentDesign()) {
+        PasteSection();
+        return;
+    }
     auto pasted = m_commands.PasteSegmentDesign();
     if (!pasted) m_ui.ShowRefusal(pasted.Error());
     Changed();
@@ -157,6 +160,71 @@ void CMusicSetView::GoToCheckRow(const CheckSetRow& row) {
     if (m_state.GetSampleRate() > 0) m_viewStartTime = static_cast<double>(row.position) / m_state.GetSampleRate();
     m_state.MarkAllRepaint();
     Changed();
+}
+
+// ---- Section and tempo commands ----
+
+bool CMusicSetView::Done(const Status& status) {
+    Show(status);
+    Changed();
+    return status.Ok();
+}
+
+bool CMusicSetView::AskShiftLeft() {
+    return m_ui.MessageBox("Shift successive events to the left?", "Clear Set Section", MessageButtons::YesNo,
+                           MessageIcon::Question) == MessageAnswer::Yes;
+}
+
+bool CMusicSetView::SplitTempo() { return Done(m_sections.SplitTempo()); }
+
+bool CMusicSetView::InsertBlankSpace() { return Done(m_sections.InsertBlankSpace()); }
+
+bool CMusicSetView::EraseSection() {
+    return Done(m_sections.EraseSection([this] { return AskShiftLeft(); }));
+}
+
+bool CMusicSetView::CopySection() { return Done(m_sections.CopySection()); }
+
+bool CMusicSetView::CutSection() {
+    return Done(m_sections.CutSection([this] { return AskShiftLeft(); }));
+}
+
+bool CMusicSetView::PasteSection() {
+    auto report = m_sections.PasteSection([this] {
+        return m_ui.MessageBox("Unable to insert segment. Another segment\nis already occupying that region. Continue?",
+                               "Insert Set Section", MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
+    });
+    if (!report) return Done(report.Error());
+    if (report->moreTracks)
+        m_ui.MessageBox("Set section contains more tracks than the target set.", "Paste Set Section",
+                        MessageButtons::Ok, MessageIcon::Exclamation);
+    Changed();
+    return report->pasted > 0;
+}
+
+bool CMusicSetView::FadeTempo() {
+    auto start = m_sections.FadeTempoStart();
+    if (!start) return Done(start.Error());
+    CFadeTempoDialog dialog(start.Value());
+    if (!m_fadeRunner || !m_fadeRunner(dialog)) return false;
+    auto values = dialog.Values();
+    if (!values) return Done(values.Error());
+    return Done(m_sections.FadeTempo(values->endTempo, values->steps));
+}
+
+bool CMusicSetView::AdjustToTempo() { return Done(m_sections.AdjustToTempo()); }
+
+bool CMusicSetView::AdjustAll() { return Done(m_sections.AdjustAll()); }
+
+bool CMusicSetView::NudgeSpeed(int nudge) {
+    if (nudge < 0 || nudge >= 8) return false;
+    return Done(m_sections.NudgeSpeed(SetSectionCommands::kNudgeSteps[nudge]));
+}
+
+double CMusicSetView::GetTempoDisplay() const {
+    if (const CEvent* current = m_state.GetCurrentEvent(0))
+        if (const CTempoChange* tempo = current->GetTempoChange()) return tempo->GetTempo();
+    return m_state.TempoAt(m_state.GetLeftPosition());
 }
 
 bool CMusicSetView::Undo() {

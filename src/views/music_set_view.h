@@ -12,9 +12,11 @@
 #include "editing/segment_drop.h"
 #include "editing/set_check.h"
 #include "editing/set_edit_commands.h"
+#include "editing/section_commands.h"
 #include "editing/set_editor_state.h"
 #include "platform/user_interface.h"
 #include "views/event_editor_view.h"
+#include "views/fade_tempo_dialog.h"
 #include "views/insert_segment_dialog.h"
 
 namespace vantor {
@@ -69,6 +71,8 @@ public:
     using MixingHelper = std::function<std::optional<int32_t>(const SegmentAt& chosen, const SegmentAt& inserted)>;
     // Runs the "Insert Segment" dialog; false when it was cancelled.
     using InsertSegmentRunner = std::function<bool(CInsertSegmentDialog&)>;
+    // Runs the "Fade Tempo" dialog; false when it was cancelled.
+    using FadeTempoRunner = std::function<bool(CFadeTempoDialog&)>;
     // Sends the history to the sound server; false when the send failed.
     using ServerLink = std::function<bool(const CSetHistory&)>;
 
@@ -103,6 +107,23 @@ public:
     // A confirmed Check Set row: the track (above 0) becomes the selected
     // track and the view scrolls to the position.
     void GoToCheckRow(const CheckSetRow& row);
+
+    // Section and tempo commands; each returns false when it was refused
+    // (the user has been told why) or cancelled.
+    bool SplitTempo();
+    bool InsertBlankSpace();
+    bool EraseSection();
+    bool CopySection();
+    bool CutSection();
+    bool PasteSection();
+    bool FadeTempo();
+    bool AdjustToTempo();
+    bool AdjustAll();
+    // Nudge 0 to 7: the steps -0.01 ... +0.01 of SetSectionCommands.
+    bool NudgeSpeed(int nudge);
+    // The tempo the editor shows: the current tempo change's, else the tempo
+    // at the left marker.
+    double GetTempoDisplay() const;
 
     bool CanUndo() const { return m_state.GetHistory().HasRecords(); }
     bool Undo();
@@ -151,11 +172,15 @@ public:
         m_retryDelay = retryDelay;
     }
     void SetInsertSegmentRunner(InsertSegmentRunner runner) { m_insertRunner = std::move(runner); }
+    void SetFadeTempoRunner(FadeTempoRunner runner) { m_fadeRunner = std::move(runner); }
     void SetMixingHelper(MixingHelper helper) { m_mixingHelper = std::move(helper); }
     void SetSegmentDesigner(std::function<void(const EditSegmentRequest&)> designer) { m_designer = std::move(designer); }
 
 private:
     void Show(const Status& status);
+    // Runs a command's status through Show and Changed.
+    bool Done(const Status& status);
+    bool AskShiftLeft();
     // Collects the rows the last command touched and tells the listener.
     void Changed();
     void ApplyInsertChoice(const CInsertSegmentDialog& dialog, const SegmentAt& inserted);
@@ -166,6 +191,7 @@ private:
     std::string m_path;
     SetEditorState m_state;
     SetEditCommands m_commands;
+    SetSectionCommands m_sections;
     EventDrag m_drag;
     std::set<int32_t> m_repaint;
     double m_viewStartTime = 0.0;
@@ -181,6 +207,7 @@ private:
     ServerLink m_serverLink;
     std::chrono::milliseconds m_retryDelay{200};
     InsertSegmentRunner m_insertRunner;
+    FadeTempoRunner m_fadeRunner;
     MixingHelper m_mixingHelper;
     std::function<void(const EditSegmentRequest&)> m_designer;
 };

@@ -109,6 +109,7 @@ TEST_F(EditCliTest, RefusalsAreOutputAndBadLinesAreUsageErrors) {
     auto refused = RunVantor(Home() + "edit " + Set() + " --script " + Script("track 0\npaste\nmarker right 0\nmarker left 2\nloop\n"));
     ASSERT_EQ(refused.exitCode, 0);
     EXPECT_EQ(refused.out,
+              "Paste Set Section: The clipboard holds no set section to paste.\n"
               "error: Set Loop: Place left marker at position to start loop, and right marker at the position to end the "
               "loop.\n");
     auto bad = RunVantor(Home() + "edit " + Set() + " --script " + Script("select 1 @2\nerase\nsplit here\n"));

@@ -170,3 +170,52 @@ TEST_F(EditScriptTest, CheckAndItsRows) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// The section and tempo commands of the language, with their messages.
+TEST_F(EditScriptTest, SectionAndTempoCommandsRunAsTheEditorRunsThem) {
+    ASSERT_TRUE(Run(R"(marker left 0
+marker right 1
+tempo split
+marker left 2
+tempo split
+marker right 3
+blank                # one second of space from 2 s
+marker right 1
+blank
+marker right 4
+section copy
+answer no
+section erase
+marker left 8
+section paste
+marker left 3
+marker right 5
+tempo fade 140 2
+tempo fade 140 0
+select 0 @0.5
+nudge +0.01
+save
+)")) << err.str();
+    EXPECT_EQ(err.str(), "");
+    const std::string text = out.str();
+    EXPECT_NE(text.find("error: Split Tempo: Tempo can not be split on a tempo boundary."), std::string::npos) << text;
+    EXPECT_NE(text.find("error: Copy Section: Right marker is before the left marker."), std::string::npos);
+    EXPECT_NE(text.find("Clear Set Section: Shift successive events to the left? -> no"), std::string::npos);
+    EXPECT_NE(text.find("Fade Tempo: start 130.000, end 140, steps 2"), std::string::npos);
+    EXPECT_NE(text.find("error: Fade Tempo: Invalid number of steps"), std::string::npos);
+    EXPECT_NE(text.find("tempo 131.000"), std::string::npos);
+    EXPECT_NE(text.find("Insert Set Section: Unable to insert segment."), std::string::npos);
+    auto set = Saved();
+    ASSERT_TRUE(set);
+    // The fade's three tempo changes after the one at 0, nudged to 131.
+    EXPECT_EQ(Positions(*set->GetTrack(0)), (std::vector<int32_t>{0, 3 * 44100, 4 * 44100, 5 * 44100}));
+    EXPECT_EQ(Positions(*set->GetTrack(1)).front(), 44100);
+    EXPECT_FALSE(Run("nudge +1\n"));
+    EXPECT_NE(err.str().find("the nudges are"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vantor

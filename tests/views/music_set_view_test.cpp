@@ -179,7 +179,8 @@ TEST_F(MusicSetViewTest, MixIntoResamplesAndSplitsTheChosenSegmentAtTheHelpersPo
 TEST_F(MusicSetViewTest, CutPasteElsewhereAndTwoUndosRestoreTheFirstState) {
     AddSegment(*set, 1, 44100, 0, 1000, 1.0, song);
     auto before = Bytes(*set);
-    view.Paste();  // an empty clipboard: nothing
+    view.Paste();  // an empty clipboard: nothing is pasted, and the user is told
+    ExpectOnlyMessage("The clipboard holds no set section to paste.", "Paste Set Section", MessageIcon::Information);
     Click(1, 1.005);
     view.Cut();
     EXPECT_EQ(set->GetTrack(1)->GetEvents().GetCount(), 0);

@@ -136,6 +136,28 @@ protected:
             }
             case 14: view.CheckSet(); break;
             case 15: view.SetLoop(); break;
+            case 16: view.SplitTempo(); break;
+            case 17: view.InsertBlankSpace(); break;
+            case 18: view.EraseSection(); break;
+            case 19: view.CopySection(); break;
+            case 20: view.CutSection(); break;
+            case 21: view.PasteSection(); break;
+            case 22: {
+                const char* ends[] = {"60", "124", "131.5", "200", "0", "-5"};
+                const char* steps[] = {"1", "3", "10", "40", "0", "0.5"};
+                const std::string end = ends[Uniform(0, 5)];
+                const std::string count = steps[Uniform(0, 5)];
+                view.SetFadeTempoRunner([end, count](CFadeTempoDialog& dialog) {
+                    dialog.SetEndTempoText(end);
+                    dialog.SetStepsText(count);
+                    return true;
+                });
+                view.FadeTempo();
+                break;
+            }
+            case 23: view.AdjustToTempo(); break;
+            case 24: view.AdjustAll(); break;
+            case 25: view.NudgeSpeed(Uniform(0, 7)); break;
         }
     }
 
@@ -166,6 +188,7 @@ protected:
     }
 
     static constexpr double kRatios[] = {0.5, 0.97, 1.0, 1.5, 2.0};
+    static constexpr int kCommands = 26;
     std::mt19937 random;
     RandomUser user{random};
     test::SongLibrary library;
@@ -180,12 +203,12 @@ TEST_P(SetEditorPropertyTest, TwoHundredCommandsKeepTheTimelineSoundAndRevertRes
     test::ClearClipboard();
     RefPtr<CMusicSet> original(set->Clone());
     const std::vector<uint8_t> originalBytes = test::Bytes(*set);
-    std::vector<int> counts(16, 0);
+    std::vector<int> counts(kCommands, 0);
     for (int step = 0; step < 200; ++step) {
         // Drags, clicks, drops and the event editor come up more often.
         const int extra[] = {3, 3, 3, 2, 11, 12, 8};
-        const int pick = Uniform(0, 15 + 7);
-        const int command = pick <= 15 ? pick : extra[pick - 16];
+        const int pick = Uniform(0, kCommands - 1 + 7);
+        const int command = pick < kCommands ? pick : extra[pick - kCommands];
         ++counts[static_cast<size_t>(command)];
         ASSERT_NO_FATAL_FAILURE(RunCommand(command));
         ASSERT_TRUE(test::TimelineIsSound(*set)) << "after command " << command << " at step " << step;
