@@ -34,8 +34,8 @@ bool CMixdownDialog::Open(CMusicSet* set, const std::string& fileName, uint32_t 
         return false;
     }
     m_fileName = fileName;
-    m_caption = sections > 0 ? "(" + std::to_string(section) + "/" + std::to_string(sections) + ") " + fileName
-                             : fileName;
+    m_caption = fileName;
+    if (sections > 0) m_caption.insert(0, "(" + std::to_string(section) + "/" + std::to_string(sections) + ") ");
     WaveFormat format;
     format.formatTag = WaveFormat::kTagPcm;
     format.channels = static_cast<uint16_t>(set->GetChannels());
