@@ -87,6 +87,14 @@ uint32_t SecondsToFrames(double seconds, int32_t sampleRate);
 RefPtr<CSongProfile> FindStoredSong(CMusicDatabase& database, const std::string& keyOrFile);
 std::string AbsolutePath(const std::string& path);
 
+// The songs of the keys as listings show them: private ones left out when the
+// configuration hides them; keys that do not read are counted in unreadable.
+std::vector<RefPtr<CSongProfile>> ListedSongs(CommandContext& context, CMusicDatabase& database,
+                                              const std::vector<std::string>& keys, int& unreadable);
+// Prints songs as db list does (title, artist, mixer, tempo, key; --json with
+// every listed field); the exit code.
+int PrintSongs(CommandContext& context, const std::vector<RefPtr<CSongProfile>>& songs, bool json);
+
 // The command groups, one file each; main.cpp adds them.
 void AddSetCommands(CLI::App& app, CommandContext& context);
 void AddConfigCommands(CLI::App& app, CommandContext& context);

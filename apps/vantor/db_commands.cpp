@@ -62,6 +62,39 @@ Json JsonSummary(const CConfiguration& config, const CSongProfile& song) {
             {"private", song.IsPrivate()}};
 }
 
+}  // namespace
+
+std::vector<RefPtr<CSongProfile>> ListedSongs(CommandContext& context, CMusicDatabase& database,
+                                              const std::vector<std::string>& keys, int& unreadable) {
+    std::vector<RefPtr<CSongProfile>> songs;
+    for (const auto& key : keys) {
+        RefPtr<CSongProfile> song = database.GetSong(key);
+        if (!song) {
+            ++unreadable;
+            continue;
+        }
+        if (song->IsPrivate() && context.config.GetHidePrivateMusic()) continue;
+        songs.push_back(song);
+    }
+    return songs;
+}
+
+int PrintSongs(CommandContext& context, const std::vector<RefPtr<CSongProfile>>& songs, bool json) {
+    if (json) {
+        Json list = Json::array();
+        for (const auto& song : songs) list.push_back(JsonSummary(context.config, *song));
+        PrintJson(list);
+        return 0;
+    }
+    for (const auto& song : songs)
+        std::printf("%-30s  %-24s  %-16s  %8.3f  %s\n", song->GetTitle(), song->GetArtist(), song->GetMixer(),
+                    song->GetTempo(), song->GetKey());
+    std::printf("%zu song%s\n", songs.size(), songs.size() == 1 ? "" : "s");
+    return 0;
+}
+
+namespace {
+
 struct ListOptions {
     std::string sort = "title";
     bool latest = false;
@@ -83,31 +116,13 @@ int List(CommandContext& context, const ListOptions& options) {
     } else {
         keys = database.SortedSongKeys(sort);
     }
-    std::vector<RefPtr<CSongProfile>> songs;
     int unreadable = 0;
-    for (const auto& key : keys) {
-        RefPtr<CSongProfile> song = database.GetSong(key);
-        if (!song) {
-            unreadable += options.latest ? 0 : 1;  // a latest title whose song has gone is no fault
-            continue;
-        }
-        if (song->IsPrivate() && context.config.GetHidePrivateMusic()) continue;
-        songs.push_back(song);
-    }
-    if (unreadable > 0)
+    const auto songs = ListedSongs(context, database, keys, unreadable);
+    // A latest title whose song has gone is no fault.
+    if (unreadable > 0 && !options.latest)
         std::fprintf(stderr, "warning: %d song%s could not be read (vantor db compact drops damaged records)\n",
                      unreadable, unreadable == 1 ? "" : "s");
-    if (options.json) {
-        Json list = Json::array();
-        for (const auto& song : songs) list.push_back(JsonSummary(context.config, *song));
-        PrintJson(list);
-        return 0;
-    }
-    for (const auto& song : songs)
-        std::printf("%-30s  %-24s  %-16s  %8.3f  %s\n", song->GetTitle(), song->GetArtist(), song->GetMixer(),
-                    song->GetTempo(), song->GetKey());
-    std::printf("%zu song%s\n", songs.size(), songs.size() == 1 ? "" : "s");
-    return 0;
+    return PrintSongs(context, songs, options.json);
 }
 
 // Songs are found first, then samples.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "command_context.h"
+#include "database/song_search.h"
 #include "json_output.h"
 #include "library/song_loading.h"
 #include "views/find_music_view.h"
@@ -76,34 +77,10 @@ int Find(CommandContext& context, const std::string& text, const std::string& fi
         find.GetFields().mixer = text;
         keys = find.Find();
     } else {
-        // Title and artist: the same walk in title order, on another field.
-        std::string upper = text;
-        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        for (const std::string& key : database.SortedSongKeys(CMusicDatabase::kSortTitle)) {
-            RefPtr<CSongProfile> song = database.GetSong(key);
-            if (!song) continue;
-            std::string value = field == "artist" ? song->GetArtist() : song->GetTitle();
-            for (char& c : value) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            if (value.find(upper) != std::string::npos) keys.push_back(key);
-        }
+        keys = FindSongKeys(database, field == "artist" ? SongTextField::Artist : SongTextField::Title, text);
     }
-    std::vector<RefPtr<CSongProfile>> songs;
-    for (const std::string& key : keys)
-        if (RefPtr<CSongProfile> song = database.GetSong(key))
-            if (!(song->IsPrivate() && context.config.GetHidePrivateMusic())) songs.push_back(song);
-    if (json) {
-        Json list = Json::array();
-        for (const auto& song : songs)
-            list.push_back({{"key", song->GetKey()}, {"title", song->GetTitle()}, {"artist", song->GetArtist()},
-                            {"mixer", song->GetMixer()}, {"tempo", JsonReal(song->GetTempo())}});
-        PrintJson(list);
-        return 0;
-    }
-    for (const auto& song : songs)
-        std::printf("%-30s  %-24s  %-16s  %8.3f  %s\n", song->GetTitle(), song->GetArtist(), song->GetMixer(),
-                    song->GetTempo(), song->GetKey());
-    std::printf("%zu song%s\n", songs.size(), songs.size() == 1 ? "" : "s");
-    return 0;
+    int unreadable = 0;
+    return PrintSongs(context, ListedSongs(context, database, keys, unreadable), json);
 }
 
 }  // namespace
