@@ -37,7 +37,9 @@ TEST_P(TempoAcrossRange, FindsTheStartAndTheTempo) {
     EXPECT_NEAR(exact, c.bpm, 0.4);
     const double rounded = DetectTempo(*analyzed.source, *analyzed.summary, *start, true);
     EXPECT_EQ(rounded, RoundTempo(exact));
-    if (c.bpm == std::trunc(c.bpm)) EXPECT_EQ(rounded, c.bpm);
+    if (c.bpm == std::trunc(c.bpm)) {
+        EXPECT_EQ(rounded, c.bpm);
+    }
 }
 
 std::vector<TempoCase> Cases() {
