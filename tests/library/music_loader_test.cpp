@@ -190,8 +190,9 @@ TEST(ArchiveMedia, AVolumeIsNamedByItsLabelOrItsMountPoint) {
     ASSERT_FALSE(mount.empty());
     const std::string label = VolumeLabelOf("/tmp");
     EXPECT_FALSE(label.empty());
-    if (!std::filesystem::exists("/dev/disk/by-label"))
+    if (!std::filesystem::exists("/dev/disk/by-label")) {
         EXPECT_EQ(label, mount == "/" ? "/" : std::filesystem::path(mount).filename().string());
+    }
 }
 
 TEST(ArchiveMedia, ALabelledLoopImageIsNamedByItsLabel) {
