@@ -90,6 +90,26 @@ TEST_F(PlaybackCliTest, PlayRunsToTheEndOnTheNullDevice) {
     EXPECT_EQ(Run("play " + Set() + " --loop 2").exitCode, 2);
 }
 
+// A song that went missing after the set was built: mixing down and playing
+// still complete, and each says which song plays as silence and why.
+TEST_F(PlaybackCliTest, MissingSongsAreNamedAndPlayAsSilence) {
+    ASSERT_EQ(Run("set add " + Set() + " --track 1 --at 0 \"" + Song(1) + "\" --to 0.5").exitCode, 0);
+    ASSERT_EQ(Run("set add " + Set() + " --track 2 --at 0 \"" + Song(2) + "\" --to 0.5").exitCode, 0);
+    fs::remove(Song(2));
+    const std::string mix = (home / "mix.wav").string();
+    for (const std::string& command : {"mixdown " + Set() + " " + mix, "play " + Set() + " --device null"}) {
+        auto run = Run(command);
+        EXPECT_EQ(run.exitCode, 0) << command << "\n" << run.err;
+        EXPECT_NE(run.err.find("These songs cannot be read and play as silence:"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Song2"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("the file is missing or unreadable"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("Song1"), std::string::npos) << "a song that reads is not named";
+    }
+    CWaveFile wave(mix, 100);
+    ASSERT_EQ(wave.GetOpenResult(), 0);
+    EXPECT_EQ(wave.GetLength(), 44100u / 2);
+}
+
 // A program directory the user may only read (a shared library, a read-only
 // disk): the database opens for reading, and mixing down and playing work.
 TEST_F(PlaybackCliTest, MixdownAndPlayReadADatabaseTheyCannotWrite) {
