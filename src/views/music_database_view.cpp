@@ -76,6 +76,7 @@ void CMusicDatabaseView::ShowKeys(std::vector<std::string> keys) {
 
 bool CMusicDatabaseView::Shows(const CSongProfile& song) const {
     if (m_config.GetHidePrivateMusic() && song.IsPrivate()) return false;
+    if (m_genre && song.GetGenre() != *m_genre) return false;
     const int32_t type = song.GetType();
     return ((type & CSongProfile::kTypeSong) && m_showSong) || ((type & CSongProfile::kTypeBeats) && m_showBeats) ||
            ((type & CSongProfile::kTypeAcapella) && m_showAcapella);
@@ -132,6 +133,11 @@ bool CMusicDatabaseView::IsKindShown(int32_t kind) const {
     if (kind == CSongProfile::kTypeBeats) return m_showBeats;
     if (kind == CSongProfile::kTypeAcapella) return m_showAcapella;
     return false;
+}
+
+void CMusicDatabaseView::SetGenreFilter(std::optional<int32_t> genreId) {
+    m_genre = genreId;
+    Refill();
 }
 
 void CMusicDatabaseView::JumpToLetter(char letter) {
