@@ -2,7 +2,6 @@
 // samples, categories), the latest-titles list beside it and the update pass.
 #include <algorithm>
 #include <cstdio>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -106,7 +105,10 @@ int List(CommandContext& context, const ListOptions& options) {
         view.ChooseList(options.category);
     else if (!options.letter.empty())
         view.JumpToLetter(options.letter[0]);
-    view.SetVisibleRows(std::numeric_limits<int32_t>::max());
+    // Every row from the top row on: with one visible row the scroll range
+    // ends one short of the list's length.
+    const int32_t length = view.GetScrollMaximum() + 1;
+    view.SetVisibleRows(std::max(1, length - view.GetTopRow()));
     std::vector<RefPtr<CSongProfile>> songs;
     for (const auto& row : view.GetRows()) songs.push_back(row.song);
     return PrintSongs(context, songs, options.json);

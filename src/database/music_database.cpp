@@ -130,7 +130,7 @@ bool CMusicDatabase::Write(Change change) {
 RefPtr<CSongProfile> CMusicDatabase::Load(bool samples, const std::string& key) {
     return Read(RefPtr<CSongProfile>(), [&] {
         CRecordStore& store = samples ? *m_samples : *m_songs;
-        store.PruneCache();
+        store.TrimCache();
         RefPtr<ISerializable> record = store.LoadRecord(key.c_str(), MakeRef<CSongProfile>());
         return RefPtr<CSongProfile>(static_cast<CSongProfile*>(record.get()));
     });

@@ -41,8 +41,7 @@ CRecordStore::CRecordStore(std::string basePath, bool caching, IStoreFileSystem&
       m_caching(caching),
       m_fs(fs),
       m_access(access),
-      m_prototype(prototype ? prototype->Clone() : nullptr),
-      m_cache(MakeRef<CArray<ISerializable>>(5, 5)) {
+      m_prototype(prototype ? prototype->Clone() : nullptr) {
     if (m_access == StoreAccess::ReadWrite) {
         m_data = m_fs.Open(m_dataPath);
         m_keys = m_fs.Open(m_keyPath);
@@ -392,11 +391,9 @@ bool CRecordStore::RemoveRecord(std::string_view key) {
 }
 
 void CRecordStore::DropCached(std::string_view key, const ISerializable* keep) {
-    std::lock_guard lock(m_cache->Lock());
-    for (int32_t i = m_cache->GetCount() - 1; i >= 0; --i) {
-        ISerializable* cached = m_cache->GetAt(i);
-        if (cached != keep && cached->GetKey() && key == cached->GetKey()) m_cache->RemoveAt(i);
-    }
+    std::lock_guard lock(m_cacheLock);
+    const auto cached = m_cache.find(std::string(key));
+    if (cached != m_cache.end() && cached->second.get() != keep) m_cache.erase(cached);
 }
 
 std::optional<std::vector<uint8_t>> CRecordStore::ReadArea(const KeyEntry& entry) const {
@@ -421,32 +418,44 @@ RefPtr<ISerializable> CRecordStore::ReadRecord(const KeyEntry& entry, RefPtr<ISe
 RefPtr<ISerializable> CRecordStore::LoadRecord(const char* key, RefPtr<ISerializable> record) {
     if (!key || !IsOpen()) return nullptr;
     auto findCached = [&]() -> RefPtr<ISerializable> {
-        std::lock_guard lock(m_cache->Lock());
-        for (int32_t i = 0; i < m_cache->GetCount(); ++i) {
-            ISerializable* cached = m_cache->GetAt(i);
-            if (cached->GetKey() && std::strcmp(cached->GetKey(), key) == 0) return RefPtr<ISerializable>(cached);
-        }
-        return nullptr;
+        const auto cached = m_cache.find(key);
+        return cached == m_cache.end() ? nullptr : cached->second;
     };
-    if (m_caching)
+    if (m_caching) {
+        std::lock_guard lock(m_cacheLock);
         if (auto cached = findCached()) return cached;
+    }
     const int32_t index = Find(key);
     if (index < 0) return nullptr;
     record = ReadRecord(m_entries[static_cast<size_t>(index)], std::move(record));
     if (!record) return nullptr;
     if (m_caching) {
-        std::lock_guard lock(m_cache->Lock());
+        std::lock_guard lock(m_cacheLock);
         // Another reader may have loaded it meanwhile.
         if (auto cached = findCached()) return cached;
-        m_cache->Add(record.get());
+        m_cache.emplace(key, record);
     }
     return record;
 }
 
 void CRecordStore::PruneCache() {
-    std::lock_guard lock(m_cache->Lock());
-    for (int32_t i = m_cache->GetCount() - 1; i >= 0; --i)
-        if (m_cache->GetAt(i)->GetRefCount() == 1) m_cache->RemoveAt(i);
+    std::lock_guard lock(m_cacheLock);
+    for (auto it = m_cache.begin(); it != m_cache.end();)
+        it = it->second->GetRefCount() == 1 ? m_cache.erase(it) : std::next(it);
+    m_cacheAfterPrune = m_cache.size();
+}
+
+void CRecordStore::TrimCache() {
+    {
+        std::lock_guard lock(m_cacheLock);
+        if (m_cache.size() < 2 * m_cacheAfterPrune + 16) return;
+    }
+    PruneCache();
+}
+
+int32_t CRecordStore::GetCacheCount() const {
+    std::lock_guard lock(m_cacheLock);
+    return static_cast<int32_t>(m_cache.size());
 }
 
 std::vector<std::string> CRecordStore::SortedKeys(int k) const {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -84,7 +85,11 @@ public:
     bool RemoveRecord(std::string_view key);
     // Drops every cached record that nobody else holds.
     void PruneCache();
-    int32_t GetCacheCount() const { return m_cache->GetCount(); }
+    // The same, once the cache has doubled since it was last pruned: a
+    // reader holding many records (a listing) does not walk the whole
+    // cache on every lookup.
+    void TrimCache();
+    int32_t GetCacheCount() const;
 
     // The keys of all live entries, sorted by sort text k without regard to
     // case; entries with equal texts keep their order.
@@ -192,7 +197,10 @@ private:
     std::set<int32_t> m_shared;
     bool m_duplicateKeys = false;  // only damaged key files have them
     bool m_broken = false;
-    RefPtr<CArray<ISerializable>> m_cache;
+    // Loaded records by key, shared with whoever holds them.
+    mutable std::mutex m_cacheLock;
+    std::unordered_map<std::string, RefPtr<ISerializable>> m_cache;
+    size_t m_cacheAfterPrune = 0;
 };
 
 }  // namespace vantor
