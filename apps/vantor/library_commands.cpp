@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "command_context.h"
-#include "database/song_search.h"
 #include "database/song_file_name.h"
+#include "database/song_search.h"
 #include "engine/wave_file.h"
 #include "json_output.h"
 #include "library/song_loading.h"

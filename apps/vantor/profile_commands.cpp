@@ -100,7 +100,10 @@ int Edit(CommandContext& context, const EditOptions& o) {
             throw UsageError("no cue point " + std::to_string(number));
         form.cuePoints.erase(form.cuePoints.begin() + (number - 1));
     }
-    for (const std::string& cue : o.addCues) form.cuePoints.push_back(ParseCue(cue, stored->GetTempo()));
+    // New cue points take the profile's tempo, the new one when it reads as one.
+    const double typed = std::strtod(form.tempoText.c_str(), nullptr);
+    const double tempo = std::isfinite(typed) && typed > 0 ? typed : stored->GetTempo();
+    for (const std::string& cue : o.addCues) form.cuePoints.push_back(ParseCue(cue, tempo));
 
     if (!editor.OnAdd()) {
         // The editor told why, unless the user stopped at a question.
