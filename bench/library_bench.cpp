@@ -91,6 +91,7 @@ void BenchBatchAdd(const std::string& dir, int count) {
         files.push_back(music + "Artist " + std::to_string(i % 97) + " - Title " + std::to_string(i) + ".wav");
         fs::create_hard_link(original, files.back());
     }
+    fs::create_directories(dir + "batch/");
     CMusicDatabase database;
     if (!database.Open(dir + "batch/")) Fail("the batch database did not open");
     CRecentTitleList recent;

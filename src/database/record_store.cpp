@@ -70,6 +70,7 @@ CRecordStore::CRecordStore(std::string basePath, bool caching, IStoreFileSystem&
 CRecordStore::~CRecordStore() = default;
 
 bool CRecordStore::LoadKeys() {
+    ForgetSortedKeys();
     m_entries.clear();
     m_index.clear();
     m_free.clear();
@@ -99,6 +100,7 @@ bool CRecordStore::LoadKeys() {
 }
 
 void CRecordStore::SetDamaged(int32_t index) {
+    ForgetSortedKeys();
     KeyEntry& entry = m_entries[static_cast<size_t>(index)];
     if (entry.IsFree()) {
         entry.damaged = true;  // never reused; free entries need no mark on the disk
@@ -170,6 +172,7 @@ void CRecordStore::ResolveOverlaps(const std::vector<std::pair<int64_t, int32_t>
 }
 
 void CRecordStore::RebuildIndex() {
+    ForgetSortedKeys();
     m_index.clear();
     m_index.reserve(m_entries.size());
     m_free.clear();
@@ -215,6 +218,7 @@ int32_t CRecordStore::FirstFreeSlot(int32_t size) const {
 }
 
 int32_t CRecordStore::AllocateSlot(std::string_view key, int32_t size) {
+    ForgetSortedKeys();
     const int32_t reuse = FirstFreeSlot(size);
     if (reuse >= 0) {
         KeyEntry& entry = m_entries[static_cast<size_t>(reuse)];
@@ -235,6 +239,7 @@ int32_t CRecordStore::AllocateSlot(std::string_view key, int32_t size) {
 }
 
 void CRecordStore::FreeSlot(int32_t index) {
+    ForgetSortedKeys();
     m_entries[static_cast<size_t>(index)].key[0] = '\0';
     --m_liveCount;
     m_damagedLive.erase(index);
@@ -244,6 +249,7 @@ void CRecordStore::FreeSlot(int32_t index) {
 
 void CRecordStore::Restore(size_t entryCount, int32_t liveCount,
                            const std::vector<std::pair<int32_t, KeyEntry>>& before) {
+    ForgetSortedKeys();
     m_entries.resize(entryCount);
     // In reverse, so that an entry changed twice ends as it first was.
     for (auto it = before.rbegin(); it != before.rend(); ++it) {
@@ -298,6 +304,7 @@ bool CRecordStore::Commit(StoreTransaction& transaction) {
 
 bool CRecordStore::SaveRecord(const ISerializable& record, std::string_view sort0, std::string_view sort1,
                               std::string_view sort2) {
+    ForgetSortedKeys();
     if (!IsOpen() || IsReadOnly() || m_broken) return false;
     const char* keyText = record.GetKey();
     if (!keyText || !*keyText) return false;
@@ -361,6 +368,7 @@ bool CRecordStore::SaveRecord(const ISerializable& record, std::string_view sort
 }
 
 bool CRecordStore::RemoveRecord(std::string_view key) {
+    ForgetSortedKeys();
     if (!IsOpen() || IsReadOnly() || m_broken) return false;
     std::vector<int32_t> changed = DamagedOfKey(key);
     const int32_t index = Find(key);
@@ -458,8 +466,22 @@ int32_t CRecordStore::GetCacheCount() const {
     return static_cast<int32_t>(m_cache.size());
 }
 
+void CRecordStore::ForgetSortedKeys() {
+    std::lock_guard lock(m_sortedLock);
+    for (auto& sorted : m_sorted) sorted.reset();
+}
+
 std::vector<std::string> CRecordStore::SortedKeys(int k) const {
     if (k < 0 || k >= KeyEntry::kSortTexts) k = 0;
+    // Windows list the same order again and again; it is sorted once per
+    // change of the entries.
+    std::lock_guard lock(m_sortedLock);
+    auto& sorted = m_sorted[static_cast<size_t>(k)];
+    if (!sorted) sorted = SortKeys(k);
+    return *sorted;
+}
+
+std::vector<std::string> CRecordStore::SortKeys(int k) const {
     // The texts are folded to lower case once and sorted side by side with
     // their indexes, so the sort never strides through the 376-byte entries.
     struct Item {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -160,6 +161,9 @@ private:
     void AddKeyWrites(class StoreTransaction& transaction, const std::vector<int32_t>& changed) const;
     bool Commit(class StoreTransaction& transaction);
     void DropCached(std::string_view key, const ISerializable* keep);
+    std::vector<std::string> SortKeys(int k) const;
+    // Called whenever the entries change: the sorted orders are stale.
+    void ForgetSortedKeys();
     // Rebuilds the key index and the free list from the entries.
     void RebuildIndex();
     // Puts the entries back as they were before a change that failed.
@@ -201,6 +205,9 @@ private:
     mutable std::mutex m_cacheLock;
     std::unordered_map<std::string, RefPtr<ISerializable>> m_cache;
     size_t m_cacheAfterPrune = 0;
+    // The live keys in each sort order, once asked for.
+    mutable std::mutex m_sortedLock;
+    mutable std::array<std::optional<std::vector<std::string>>, KeyEntry::kSortTexts> m_sorted;
 };
 
 }  // namespace vantor

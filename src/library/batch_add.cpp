@@ -3,6 +3,7 @@
 #include "database/music_database.h"
 #include "database/song_file_name.h"
 #include "database/song_profile.h"
+#include "engine/mp3_file.h"
 #include "engine/wave_file.h"
 #include "model/recent_title_list.h"
 #include "platform/file_io.h"
@@ -17,7 +18,7 @@ Refusal Refuse(std::string text) { return {std::move(text), kCaption, MessageIco
 
 // A wave file that exists must be in the one format every song is in.
 bool IsUnsupportedWave(const std::string& file) {
-    if (CWaveFile::SourceExtension(file) == "mp3" || !FileExists(file)) return false;
+    if (!FileExists(file)) return false;
     CWaveFile wave(file, 100);
     const WaveFormat* format = wave.GetFormat();
     return !format || format->formatTag != 1 || format->channels != 2 || format->samplesPerSec != 44100 ||
@@ -59,7 +60,14 @@ BatchAddOutcome CBatchAdd::Run(const std::vector<std::string>& files, const Batc
             outcome.refused.emplace_back(file, Refuse("The archive name is too long (must be < 50 characters)"));
             continue;
         }
-        if (IsUnsupportedWave(file)) {
+        const bool mp3 = CWaveFile::SourceExtension(file) == "mp3";
+        // An MP3 file without a frame the decoder takes would leave a song
+        // whose wave file never comes.
+        if (mp3 && FileExists(file) && !CMP3File(file).IsValid()) {
+            outcome.refused.emplace_back(file, Refuse(file + ": the MP3 file could not be decoded."));
+            continue;
+        }
+        if (!mp3 && IsUnsupportedWave(file)) {
             outcome.refused.emplace_back(file, Refuse("Wave file is not in a supported format. All wave files must be:\n"
                                                       "PCM, 44.1 khz, 16-bit, 2 channels."));
             continue;

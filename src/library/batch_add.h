@@ -42,9 +42,9 @@ struct BatchAddOutcome {
 // be stored under, or that key with ".wav", is stored already. Each added
 // song's file is handed to the loader (decoded to ".wav", copied from the
 // archive, summarised), its key becomes the ".wav" path, it joins the
-// latest titles and is stored. A wave file that can be read but is not
-// 16-bit stereo PCM at 44100 Hz is refused: every song renders in that
-// format.
+// latest titles and is stored. A wave file that is not 16-bit stereo PCM
+// at 44100 Hz, or an MP3 file without a valid first frame, is refused:
+// every song renders in that format.
 class CBatchAdd {
 public:
     using QueueLoad = std::function<void(LoadJob)>;

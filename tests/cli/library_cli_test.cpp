@@ -112,7 +112,8 @@ TEST_F(LibraryCommandLine, BatchAddsLocalFilesWithDefaultProfiles) {
     std::ofstream(m_home / "broken.mp3") << "not an mp3 file at all";
     Result mp3 = Vantor({"db", "add", Path("broken.mp3")});
     EXPECT_EQ(mp3.exitCode, 1);
-    EXPECT_NE(mp3.err.find("not added: " + Path("broken.wav")), std::string::npos) << mp3.err;
+    EXPECT_NE(mp3.err.find(Path("broken.mp3") + ": the MP3 file could not be decoded."), std::string::npos)
+        << mp3.err;
     EXPECT_EQ(Vantor({"db", "show", Path("broken.wav")}).exitCode, 1);
     EXPECT_EQ(Vantor({"db", "add", "--archive", "A", "--volume-label", Path("mono.wav")}).exitCode, 2);
 }
