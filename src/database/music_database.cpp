@@ -143,6 +143,25 @@ RefPtr<CSongProfile> CMusicDatabase::GetSong(const std::string& key) {
 
 RefPtr<CSongProfile> CMusicDatabase::GetSample(const std::string& key) { return Load(true, key); }
 
+std::vector<RefPtr<CSongProfile>> CMusicDatabase::GetSongs(const std::vector<std::string>& keys, size_t first,
+                                                           size_t count) {
+    using Songs = std::vector<RefPtr<CSongProfile>>;
+    const size_t end = first >= keys.size() ? first : first + std::min(count, keys.size() - first);
+    return Read(Songs(end - first), [&] {
+        m_songs->TrimCache();
+        m_samples->TrimCache();
+        Songs songs;
+        songs.reserve(end - first);
+        for (size_t i = first; i < end; ++i) {
+            const char* key = keys[i].c_str();
+            RefPtr<ISerializable> record = m_songs->LoadRecord(key, MakeRef<CSongProfile>());
+            if (!record) record = m_samples->LoadRecord(key, MakeRef<CSongProfile>());
+            songs.emplace_back(static_cast<CSongProfile*>(record.get()));
+        }
+        return songs;
+    });
+}
+
 bool CMusicDatabase::PutSong(const CSongProfile& profile) {
     const bool stored = Write([&] {
         return m_songs->SaveRecord(profile, profile.GetTitle(), profile.GetArtist(), TempoText(profile.GetTempo()));
