@@ -10,6 +10,7 @@
 #include "config/configuration.h"
 #include "database/music_database.h"
 #include "engine/effect_manager_impl.h"
+#include "json_output.h"
 #include "model/recent_title_list.h"
 #include "platform/console_user_interface.h"
 #include "platform/device_id.h"
@@ -94,6 +95,8 @@ std::vector<RefPtr<CSongProfile>> ListedSongs(CommandContext& context, CMusicDat
 // Prints songs as db list does (title, artist, mixer, tempo, key; --json with
 // every listed field); the exit code.
 int PrintSongs(CommandContext& context, const std::vector<RefPtr<CSongProfile>>& songs, bool json);
+// A whole profile as db show --json prints it.
+Json JsonProfile(const CConfiguration& config, const CSongProfile& song);
 
 // The command groups, one file each; main.cpp adds them.
 void AddSetCommands(CLI::App& app, CommandContext& context);
@@ -106,7 +109,10 @@ void AddDevicesCommands(CLI::App& app, CommandContext& context);
 void AddPlaybackCommands(CLI::App& app, CommandContext& context);
 void AddAnalysisCommands(CLI::App& app, CommandContext& context);
 void AddEditCommand(CLI::App& app, CommandContext& context);
-// db load, unload and find, added to the db group.
+void AddCategoryCommands(CLI::App& app, CommandContext& context);
+// db add, load, unload and find, added to the db group.
 void AddLibraryCommands(CLI::App* db, CommandContext& context);
+// db edit, added to the db group.
+void AddProfileEditCommand(CLI::App* db, CommandContext& context);
 
 }  // namespace vantor::cli

@@ -1,47 +1,21 @@
 // vantor db ...: the music database of the program directory (songs,
 // samples, categories), the latest-titles list beside it and the update pass.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "command_context.h"
 #include "database/profile_fields.h"
+#include "views/music_database_view.h"
 #include "json_output.h"
-#include "library/song_import.h"
 #include "views/database_update.h"
-#include "views/replace_question.h"
 
 namespace vantor::cli {
 
 namespace {
-
-int AddFiles(CommandContext& context, const std::vector<std::string>& files) {
-    CMusicDatabase& database = context.Database();
-    const SongImportSettings settings{context.config.GetFillFromFileName(), context.config.GetDefaultTempo()};
-    bool allAdded = true;
-    for (const std::string& file : files) {
-        auto imported = ImportSongFile(
-            database, file, settings, [&](int percent) { context.ui.ShowProgress("Decoding", percent); },
-            [&](const std::string& wave) { return ConfirmReplace(context.ui, wave); });
-        context.ui.EndProgress();
-        if (!imported) {
-            context.Refused(imported.Error());
-            allAdded = false;
-            continue;
-        }
-        const CSongProfile& profile = *imported->profile;
-        if (imported->alreadyStored) {
-            std::printf("skipped (already in the database): %s\n", AbsolutePath(file).c_str());
-            continue;
-        }
-        context.RecentTitles().AddTitle(profile.GetKey());
-        const bool mixer = *profile.GetMixer() != '\0';
-        std::printf("added %s: %s - %s%s%s%s\n", profile.GetKey(), profile.GetArtist(), profile.GetTitle(),
-                    mixer ? " (" : "", profile.GetMixer(), mixer ? ")" : "");
-    }
-    return allAdded ? 0 : 1;
-}
 
 CMusicDatabase::SortField SortField(const std::string& sort) {
     if (sort == "artist") return CMusicDatabase::kSortArtist;
@@ -99,29 +73,44 @@ struct ListOptions {
     std::string sort = "title";
     bool latest = false;
     std::string category;
+    std::vector<std::string> kinds;  // the kinds shown; all when empty
+    std::string genre;
+    std::string letter;
     bool json = false;
 };
 
+// The database window's listing: its list choice, sort, kind toggles and
+// letter jump, with every row of the list shown.
 int List(CommandContext& context, const ListOptions& options) {
     CMusicDatabase& database = context.ReadDatabase();
-    const auto sort = SortField(options.sort);
-    std::vector<std::string> keys;
-    if (options.latest) {
-        const CRecentTitleList& recent = context.RecentTitles();
-        for (int32_t i = 0; i < recent.GetCount(); ++i) keys.emplace_back(recent.GetTitle(i));
-    } else if (!options.category.empty()) {
-        if (!database.CategoryExists(options.category))
-            throw CommandFailure("no category \"" + options.category + "\"");
-        keys = database.ListCategory(options.category, sort);
-    } else {
-        keys = database.SortedSongKeys(sort);
+    std::optional<int32_t> genre;
+    if (!options.genre.empty()) {
+        genre = GenreIdFromText(context.config.GetGenrePresets(), options.genre);
+        if (!genre) throw UsageError("no genre \"" + options.genre + "\"");
     }
-    int unreadable = 0;
-    const auto songs = ListedSongs(context, database, keys, unreadable);
-    // A latest title whose song has gone is no fault.
-    if (unreadable > 0 && !options.latest)
-        std::fprintf(stderr, "warning: %d song%s could not be read (vantor db compact drops damaged records)\n",
-                     unreadable, unreadable == 1 ? "" : "s");
+    if (!options.category.empty() && !database.CategoryExists(options.category))
+        throw CommandFailure("no category \"" + options.category + "\"");
+    CMusicDatabaseView view(context.ui, database, context.RecentTitles(), context.config);
+    // One row while the choices are made: each choice refills the window.
+    view.SetVisibleRows(1);
+    view.ClickHeader(static_cast<int>(SortField(options.sort)));
+    if (!options.kinds.empty())
+        for (int32_t kind : {CSongProfile::kTypeSong, CSongProfile::kTypeBeats, CSongProfile::kTypeAcapella})
+            if (std::find(options.kinds.begin(), options.kinds.end(), ProfileKindName(kind)) == options.kinds.end())
+                view.ToggleKind(kind);
+    view.SetGenreFilter(genre);
+    if (options.latest)
+        view.ChooseList("Latest");
+    else if (!options.category.empty())
+        view.ChooseList(options.category);
+    else if (!options.letter.empty())
+        view.JumpToLetter(options.letter[0]);
+    // Every row from the top row on: with one visible row the scroll range
+    // ends one short of the list's length.
+    const int32_t length = view.GetScrollMaximum() + 1;
+    view.SetVisibleRows(std::max(1, length - view.GetTopRow()));
+    std::vector<RefPtr<CSongProfile>> songs;
+    for (const auto& row : view.GetRows()) songs.push_back(row.song);
     return PrintSongs(context, songs, options.json);
 }
 
@@ -159,44 +148,56 @@ std::string TypeName(int32_t type) {
     return name ? name : std::to_string(type);
 }
 
+}  // namespace
+
+Json JsonProfile(const CConfiguration& config, const CSongProfile& song) {
+    const auto& points = song.GetMatchPoints();
+    const auto& segments = song.GetSegmentDesigns();
+    std::lock_guard pointsLock(points.Lock());
+    std::lock_guard segmentsLock(segments.Lock());
+    Json out = JsonSummary(config, song);
+    out["localPath"] = song.GetLocalPath();
+    out["archivePath"] = song.GetArchivePath();
+    out["archiveName"] = song.GetArchiveName();
+    Json cues = Json::array();
+    for (int32_t i = 0; i < points.GetCount(); ++i) {
+        const CMatchPoint* point = points.GetAt(i);
+        cues.push_back({{"label", point->GetLabel()},
+                        {"position", point->GetPosition()},
+                        {"seconds", JsonReal(point->GetPosition() / 44100.0)},
+                        {"type", TypeName(point->GetType())},
+                        {"tempo", JsonReal(point->GetTempo())}});
+    }
+    out["cuePoints"] = cues;
+    Json designs = Json::array();
+    for (int32_t i = 0; i < segments.GetCount(); ++i) {
+        const CSegmentDesign* design = segments.GetAt(i);
+        designs.push_back({{"name", design->GetName()},
+                           {"start", design->GetSegment()->GetStart()},
+                           {"end", design->GetSegment()->GetEnd()},
+                           {"ratio", JsonReal(design->GetSegment()->GetRatio())},
+                           {"tempo", JsonReal(design->GetTempo())},
+                           {"normalization", JsonReal(design->GetNormalization())}});
+    }
+    out["segmentDesigns"] = designs;
+    out["mixInDesigns"] = JsonDesigns(song.GetMixInDesigns());
+    out["mixOutDesigns"] = JsonDesigns(song.GetMixOutDesigns());
+    out["withinSongDesigns"] = JsonDesigns(song.GetWithinSongDesigns());
+    return out;
+}
+
+namespace {
+
 int Show(CommandContext& context, const std::string& key, bool json) {
     RefPtr<CSongProfile> song = SongOrSample(context.ReadDatabase(), key);
+    if (json) {
+        PrintJson(JsonProfile(context.config, *song));
+        return 0;
+    }
     const auto& points = song->GetMatchPoints();
     const auto& segments = song->GetSegmentDesigns();
     std::lock_guard pointsLock(points.Lock());
     std::lock_guard segmentsLock(segments.Lock());
-    if (json) {
-        Json out = JsonSummary(context.config, *song);
-        out["localPath"] = song->GetLocalPath();
-        out["archivePath"] = song->GetArchivePath();
-        out["archiveName"] = song->GetArchiveName();
-        Json cues = Json::array();
-        for (int32_t i = 0; i < points.GetCount(); ++i) {
-            const CMatchPoint* point = points.GetAt(i);
-            cues.push_back({{"label", point->GetLabel()},
-                            {"position", point->GetPosition()},
-                            {"seconds", JsonReal(point->GetPosition() / 44100.0)},
-                            {"type", TypeName(point->GetType())},
-                            {"tempo", JsonReal(point->GetTempo())}});
-        }
-        out["cuePoints"] = cues;
-        Json designs = Json::array();
-        for (int32_t i = 0; i < segments.GetCount(); ++i) {
-            const CSegmentDesign* design = segments.GetAt(i);
-            designs.push_back({{"name", design->GetName()},
-                               {"start", design->GetSegment()->GetStart()},
-                               {"end", design->GetSegment()->GetEnd()},
-                               {"ratio", JsonReal(design->GetSegment()->GetRatio())},
-                               {"tempo", JsonReal(design->GetTempo())},
-                               {"normalization", JsonReal(design->GetNormalization())}});
-        }
-        out["segmentDesigns"] = designs;
-        out["mixInDesigns"] = JsonDesigns(song->GetMixInDesigns());
-        out["mixOutDesigns"] = JsonDesigns(song->GetMixOutDesigns());
-        out["withinSongDesigns"] = JsonDesigns(song->GetWithinSongDesigns());
-        PrintJson(out);
-        return 0;
-    }
     std::printf("Title:          %s\nArtist:         %s\nMixer:          %s\nAlbum:          %s\n", song->GetTitle(),
                 song->GetArtist(), song->GetMixer(), song->GetAlbum());
     std::printf("Local path:     %s\nArchive path:   %s\nArchive name:   %s\n", song->GetLocalPath(),
@@ -277,7 +278,7 @@ const CLI::Validator kCategoryName(
     },
     "NAME");
 
-void AddCategoryCommands(CLI::App* db, CommandContext& context) {
+void AddDbCategoryCommands(CLI::App* db, CommandContext& context) {
     CLI::App* group = db->add_subcommand("category", "Categories: named lists of songs");
     group->require_subcommand(1);
     auto name = std::make_shared<std::string>();
@@ -354,19 +355,22 @@ void AddDbCommands(CLI::App& app, CommandContext& context) {
     auto key = std::make_shared<std::string>();
     auto json = std::make_shared<bool>(false);
     {
-        auto* cmd = group->add_subcommand(
-            "add", "Add audio files as songs with default profiles; MP3 files are decoded beside themselves first");
-        auto files = std::make_shared<std::vector<std::string>>();
-        cmd->add_option("files", *files, "wave (.wav) or MP3 (.mp3) files")->required();
-        OnRun(cmd, context, [&context, files] { return AddFiles(context, *files); });
-    }
-    {
-        auto* cmd = group->add_subcommand("list", "List the songs");
+        auto* cmd = group->add_subcommand("list", "List the songs as the Music Database window does");
         auto o = std::make_shared<ListOptions>();
-        cmd->add_option("--sort", o->sort, "order: title, artist or tempo")
+        cmd->add_option("--sort", o->sort, "order: title, artist or tempo (as text)")
             ->check(CLI::IsMember({"title", "artist", "tempo"}));
         auto* latest = cmd->add_flag("--latest", o->latest, "the latest titles added, newest first");
-        cmd->add_option("--category", o->category, "only the songs of the category")->excludes(latest);
+        auto* category = cmd->add_option("--category", o->category, "only the songs of the category")->excludes(latest);
+        cmd->add_option("--type", o->kinds, "only songs of these kinds: song, beats, acapella (repeatable)")
+            ->check(CLI::IsMember({"song", "beats", "acapella"}))
+            ->delimiter(',');
+        cmd->add_option("--genre", o->genre, "only songs of the genre (its name or number)");
+        cmd->add_option("--letter", o->letter, "start at the first song whose sort text is not less than the letter")
+            ->check(CLI::IsMember({"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "P", "Q", "R",
+                                   "S", "T", "U", "V", "W", "Y", "Z", "1"},
+                                  CLI::ignore_case))
+            ->excludes(latest)
+            ->excludes(category);
         cmd->add_flag("--json", o->json, "print JSON");
         OnRun(cmd, context, [&context, o] { return List(context, *o); });
     }
@@ -399,8 +403,9 @@ void AddDbCommands(CLI::App& app, CommandContext& context) {
           [&context] { return Compact(context); });
     OnRun(group->add_subcommand("update", "Build missing summaries and measure every song's level"), context,
           [&context] { return Update(context); });
-    AddCategoryCommands(group, context);
+    AddDbCategoryCommands(group, context);
     AddLibraryCommands(group, context);
+    AddProfileEditCommand(group, context);
 }
 
 }  // namespace vantor::cli

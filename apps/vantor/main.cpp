@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     CommandContext context(ui, config);
     AddConfigCommands(app, context);
     AddDbCommands(app, context);
+    AddCategoryCommands(app, context);
     AddPlaylistCommands(app, context);
     AddSetCommands(app, context);
     AddEditCommand(app, context);

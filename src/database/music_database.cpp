@@ -130,7 +130,7 @@ bool CMusicDatabase::Write(Change change) {
 RefPtr<CSongProfile> CMusicDatabase::Load(bool samples, const std::string& key) {
     return Read(RefPtr<CSongProfile>(), [&] {
         CRecordStore& store = samples ? *m_samples : *m_songs;
-        store.PruneCache();
+        store.TrimCache();
         RefPtr<ISerializable> record = store.LoadRecord(key.c_str(), MakeRef<CSongProfile>());
         return RefPtr<CSongProfile>(static_cast<CSongProfile*>(record.get()));
     });
@@ -142,6 +142,25 @@ RefPtr<CSongProfile> CMusicDatabase::GetSong(const std::string& key) {
 }
 
 RefPtr<CSongProfile> CMusicDatabase::GetSample(const std::string& key) { return Load(true, key); }
+
+std::vector<RefPtr<CSongProfile>> CMusicDatabase::GetSongs(const std::vector<std::string>& keys, size_t first,
+                                                           size_t count) {
+    using Songs = std::vector<RefPtr<CSongProfile>>;
+    const size_t end = first >= keys.size() ? first : first + std::min(count, keys.size() - first);
+    return Read(Songs(end - first), [&] {
+        m_songs->TrimCache();
+        m_samples->TrimCache();
+        Songs songs;
+        songs.reserve(end - first);
+        for (size_t i = first; i < end; ++i) {
+            const char* key = keys[i].c_str();
+            RefPtr<ISerializable> record = m_songs->LoadRecord(key, MakeRef<CSongProfile>());
+            if (!record) record = m_samples->LoadRecord(key, MakeRef<CSongProfile>());
+            songs.emplace_back(static_cast<CSongProfile*>(record.get()));
+        }
+        return songs;
+    });
+}
 
 bool CMusicDatabase::PutSong(const CSongProfile& profile) {
     const bool stored = Write([&] {

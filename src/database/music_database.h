@@ -46,6 +46,10 @@ public:
     // The song stored under key, else the sample, else null.
     RefPtr<CSongProfile> GetSong(const std::string& key);
     RefPtr<CSongProfile> GetSample(const std::string& key);
+    // keys[first] to keys[first + count - 1] (as many as there are), each
+    // as GetSong finds it, null where it finds none: a listing reads its
+    // rows under one hold of the lock instead of one per song.
+    std::vector<RefPtr<CSongProfile>> GetSongs(const std::vector<std::string>& keys, size_t first, size_t count);
     // Stores the profile under its local path, whole or not at all. Songs are
     // sorted by title, artist and the tempo written with "%f"; samples by
     // title. False for an empty key or a failed write.

@@ -37,6 +37,18 @@ std::string GenreName(const GenrePresets& genres, int32_t id) {
     return std::to_string(id);
 }
 
+std::optional<int32_t> GenreIdFromText(const GenrePresets& genres, const std::string& text) {
+    {
+        std::lock_guard lock(genres.Lock());
+        for (int32_t i = 0; i < genres.GetCount(); ++i)
+            if (text == genres.GetAt(i)->GetName()) return genres.GetAt(i)->GetId();
+    }
+    char* end = nullptr;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || number < 0 || number > 255) return std::nullopt;
+    return static_cast<int32_t>(number);
+}
+
 Status SetProfileField(CSongProfile& profile, const std::string& field, const std::string& value,
                        const GenrePresets& genres) {
     if (field == "title") {
@@ -65,20 +77,9 @@ Status SetProfileField(CSongProfile& profile, const std::string& field, const st
         if (kind < 0) return Refuse("The type is song, sample, beats or acapella.");
         profile.SetType((profile.GetType() & ~kinds) | kind);
     } else if (field == "genre") {
-        int32_t id = -1;
-        {
-            std::lock_guard lock(genres.Lock());
-            for (int32_t i = 0; i < genres.GetCount(); ++i)
-                if (value == genres.GetAt(i)->GetName()) id = genres.GetAt(i)->GetId();
-        }
-        if (id < 0) {
-            char* end = nullptr;
-            const long number = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || number < 0 || number > 255)
-                return Refuse("There is no genre \"" + value + "\".");
-            id = static_cast<int32_t>(number);
-        }
-        profile.SetType((profile.GetType() & ~CSongProfile::kGenreMask) | (id & CSongProfile::kGenreMask));
+        const std::optional<int32_t> id = GenreIdFromText(genres, value);
+        if (!id) return Refuse("There is no genre \"" + value + "\".");
+        profile.SetType((profile.GetType() & ~CSongProfile::kGenreMask) | (*id & CSongProfile::kGenreMask));
     } else if (field == "private") {
         if (value == "1" || value == "yes" || value == "true" || value == "on") profile.SetPrivate(true);
         else if (value == "0" || value == "no" || value == "false" || value == "off") profile.SetPrivate(false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "config/genre_preset.h"
@@ -23,6 +24,9 @@ const char* ProfileKindName(int32_t type);
 
 // The genre's name from the presets, else its number.
 std::string GenreName(const GenrePresets& genres, int32_t id);
+
+// A genre's id from its preset name or its number 0-255; nothing otherwise.
+std::optional<int32_t> GenreIdFromText(const GenrePresets& genres, const std::string& text);
 
 // Sets one field from its text, with the limits of the profile's fields:
 // text fields up to their capacity, a tempo above 0 and at most 1000 BPM, a

@@ -41,8 +41,7 @@ CRecordStore::CRecordStore(std::string basePath, bool caching, IStoreFileSystem&
       m_caching(caching),
       m_fs(fs),
       m_access(access),
-      m_prototype(prototype ? prototype->Clone() : nullptr),
-      m_cache(MakeRef<CArray<ISerializable>>(5, 5)) {
+      m_prototype(prototype ? prototype->Clone() : nullptr) {
     if (m_access == StoreAccess::ReadWrite) {
         m_data = m_fs.Open(m_dataPath);
         m_keys = m_fs.Open(m_keyPath);
@@ -71,6 +70,7 @@ CRecordStore::CRecordStore(std::string basePath, bool caching, IStoreFileSystem&
 CRecordStore::~CRecordStore() = default;
 
 bool CRecordStore::LoadKeys() {
+    ForgetSortedKeys();
     m_entries.clear();
     m_index.clear();
     m_free.clear();
@@ -100,6 +100,7 @@ bool CRecordStore::LoadKeys() {
 }
 
 void CRecordStore::SetDamaged(int32_t index) {
+    ForgetSortedKeys();
     KeyEntry& entry = m_entries[static_cast<size_t>(index)];
     if (entry.IsFree()) {
         entry.damaged = true;  // never reused; free entries need no mark on the disk
@@ -171,6 +172,7 @@ void CRecordStore::ResolveOverlaps(const std::vector<std::pair<int64_t, int32_t>
 }
 
 void CRecordStore::RebuildIndex() {
+    ForgetSortedKeys();
     m_index.clear();
     m_index.reserve(m_entries.size());
     m_free.clear();
@@ -216,6 +218,7 @@ int32_t CRecordStore::FirstFreeSlot(int32_t size) const {
 }
 
 int32_t CRecordStore::AllocateSlot(std::string_view key, int32_t size) {
+    ForgetSortedKeys();
     const int32_t reuse = FirstFreeSlot(size);
     if (reuse >= 0) {
         KeyEntry& entry = m_entries[static_cast<size_t>(reuse)];
@@ -236,6 +239,7 @@ int32_t CRecordStore::AllocateSlot(std::string_view key, int32_t size) {
 }
 
 void CRecordStore::FreeSlot(int32_t index) {
+    ForgetSortedKeys();
     m_entries[static_cast<size_t>(index)].key[0] = '\0';
     --m_liveCount;
     m_damagedLive.erase(index);
@@ -245,6 +249,7 @@ void CRecordStore::FreeSlot(int32_t index) {
 
 void CRecordStore::Restore(size_t entryCount, int32_t liveCount,
                            const std::vector<std::pair<int32_t, KeyEntry>>& before) {
+    ForgetSortedKeys();
     m_entries.resize(entryCount);
     // In reverse, so that an entry changed twice ends as it first was.
     for (auto it = before.rbegin(); it != before.rend(); ++it) {
@@ -299,6 +304,7 @@ bool CRecordStore::Commit(StoreTransaction& transaction) {
 
 bool CRecordStore::SaveRecord(const ISerializable& record, std::string_view sort0, std::string_view sort1,
                               std::string_view sort2) {
+    ForgetSortedKeys();
     if (!IsOpen() || IsReadOnly() || m_broken) return false;
     const char* keyText = record.GetKey();
     if (!keyText || !*keyText) return false;
@@ -362,6 +368,7 @@ bool CRecordStore::SaveRecord(const ISerializable& record, std::string_view sort
 }
 
 bool CRecordStore::RemoveRecord(std::string_view key) {
+    ForgetSortedKeys();
     if (!IsOpen() || IsReadOnly() || m_broken) return false;
     std::vector<int32_t> changed = DamagedOfKey(key);
     const int32_t index = Find(key);
@@ -392,11 +399,9 @@ bool CRecordStore::RemoveRecord(std::string_view key) {
 }
 
 void CRecordStore::DropCached(std::string_view key, const ISerializable* keep) {
-    std::lock_guard lock(m_cache->Lock());
-    for (int32_t i = m_cache->GetCount() - 1; i >= 0; --i) {
-        ISerializable* cached = m_cache->GetAt(i);
-        if (cached != keep && cached->GetKey() && key == cached->GetKey()) m_cache->RemoveAt(i);
-    }
+    std::lock_guard lock(m_cacheLock);
+    const auto cached = m_cache.find(std::string(key));
+    if (cached != m_cache.end() && cached->second.get() != keep) m_cache.erase(cached);
 }
 
 std::optional<std::vector<uint8_t>> CRecordStore::ReadArea(const KeyEntry& entry) const {
@@ -421,36 +426,62 @@ RefPtr<ISerializable> CRecordStore::ReadRecord(const KeyEntry& entry, RefPtr<ISe
 RefPtr<ISerializable> CRecordStore::LoadRecord(const char* key, RefPtr<ISerializable> record) {
     if (!key || !IsOpen()) return nullptr;
     auto findCached = [&]() -> RefPtr<ISerializable> {
-        std::lock_guard lock(m_cache->Lock());
-        for (int32_t i = 0; i < m_cache->GetCount(); ++i) {
-            ISerializable* cached = m_cache->GetAt(i);
-            if (cached->GetKey() && std::strcmp(cached->GetKey(), key) == 0) return RefPtr<ISerializable>(cached);
-        }
-        return nullptr;
+        const auto cached = m_cache.find(key);
+        return cached == m_cache.end() ? nullptr : cached->second;
     };
-    if (m_caching)
+    if (m_caching) {
+        std::lock_guard lock(m_cacheLock);
         if (auto cached = findCached()) return cached;
+    }
     const int32_t index = Find(key);
     if (index < 0) return nullptr;
     record = ReadRecord(m_entries[static_cast<size_t>(index)], std::move(record));
     if (!record) return nullptr;
     if (m_caching) {
-        std::lock_guard lock(m_cache->Lock());
+        std::lock_guard lock(m_cacheLock);
         // Another reader may have loaded it meanwhile.
         if (auto cached = findCached()) return cached;
-        m_cache->Add(record.get());
+        m_cache.emplace(key, record);
     }
     return record;
 }
 
 void CRecordStore::PruneCache() {
-    std::lock_guard lock(m_cache->Lock());
-    for (int32_t i = m_cache->GetCount() - 1; i >= 0; --i)
-        if (m_cache->GetAt(i)->GetRefCount() == 1) m_cache->RemoveAt(i);
+    std::lock_guard lock(m_cacheLock);
+    for (auto it = m_cache.begin(); it != m_cache.end();)
+        it = it->second->GetRefCount() == 1 ? m_cache.erase(it) : std::next(it);
+    m_cacheAfterPrune = m_cache.size();
+}
+
+void CRecordStore::TrimCache() {
+    {
+        std::lock_guard lock(m_cacheLock);
+        if (m_cache.size() < 2 * m_cacheAfterPrune + 16) return;
+    }
+    PruneCache();
+}
+
+int32_t CRecordStore::GetCacheCount() const {
+    std::lock_guard lock(m_cacheLock);
+    return static_cast<int32_t>(m_cache.size());
+}
+
+void CRecordStore::ForgetSortedKeys() {
+    std::lock_guard lock(m_sortedLock);
+    for (auto& sorted : m_sorted) sorted.reset();
 }
 
 std::vector<std::string> CRecordStore::SortedKeys(int k) const {
     if (k < 0 || k >= KeyEntry::kSortTexts) k = 0;
+    // Windows list the same order again and again; it is sorted once per
+    // change of the entries.
+    std::lock_guard lock(m_sortedLock);
+    auto& sorted = m_sorted[static_cast<size_t>(k)];
+    if (!sorted) sorted = SortKeys(k);
+    return *sorted;
+}
+
+std::vector<std::string> CRecordStore::SortKeys(int k) const {
     // The texts are folded to lower case once and sorted side by side with
     // their indexes, so the sort never strides through the 376-byte entries.
     struct Item {

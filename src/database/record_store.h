@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -84,7 +86,11 @@ public:
     bool RemoveRecord(std::string_view key);
     // Drops every cached record that nobody else holds.
     void PruneCache();
-    int32_t GetCacheCount() const { return m_cache->GetCount(); }
+    // The same, once the cache has doubled since it was last pruned: a
+    // reader holding many records (a listing) does not walk the whole
+    // cache on every lookup.
+    void TrimCache();
+    int32_t GetCacheCount() const;
 
     // The keys of all live entries, sorted by sort text k without regard to
     // case; entries with equal texts keep their order.
@@ -155,6 +161,9 @@ private:
     void AddKeyWrites(class StoreTransaction& transaction, const std::vector<int32_t>& changed) const;
     bool Commit(class StoreTransaction& transaction);
     void DropCached(std::string_view key, const ISerializable* keep);
+    std::vector<std::string> SortKeys(int k) const;
+    // Called whenever the entries change: the sorted orders are stale.
+    void ForgetSortedKeys();
     // Rebuilds the key index and the free list from the entries.
     void RebuildIndex();
     // Puts the entries back as they were before a change that failed.
@@ -192,7 +201,13 @@ private:
     std::set<int32_t> m_shared;
     bool m_duplicateKeys = false;  // only damaged key files have them
     bool m_broken = false;
-    RefPtr<CArray<ISerializable>> m_cache;
+    // Loaded records by key, shared with whoever holds them.
+    mutable std::mutex m_cacheLock;
+    std::unordered_map<std::string, RefPtr<ISerializable>> m_cache;
+    size_t m_cacheAfterPrune = 0;
+    // The live keys in each sort order, once asked for.
+    mutable std::mutex m_sortedLock;
+    mutable std::array<std::optional<std::vector<std::string>>, KeyEntry::kSortTexts> m_sorted;
 };
 
 }  // namespace vantor

@@ -17,14 +17,19 @@ std::string Upper(std::string text) {
 
 std::vector<std::string> FindSongKeys(CMusicDatabase& database, SongTextField field, const std::string& text) {
     const std::string wanted = Upper(text);
-    std::vector<std::string> keys;
-    for (const std::string& key : database.SortedSongKeys(CMusicDatabase::kSortTitle)) {
-        RefPtr<CSongProfile> song = database.GetSong(key);
-        if (!song) continue;
-        const std::string value = Upper(field == SongTextField::Artist ? song->GetArtist() : song->GetTitle());
-        if (value.find(wanted) != std::string::npos) keys.push_back(key);
+    std::vector<std::string> found;
+    const std::vector<std::string> keys = database.SortedSongKeys(CMusicDatabase::kSortTitle);
+    constexpr size_t kChunk = 1024;
+    for (size_t first = 0; first < keys.size(); first += kChunk) {
+        const auto songs = database.GetSongs(keys, first, kChunk);
+        for (size_t i = 0; i < songs.size(); ++i) {
+            if (!songs[i]) continue;
+            const std::string value =
+                Upper(field == SongTextField::Artist ? songs[i]->GetArtist() : songs[i]->GetTitle());
+            if (value.find(wanted) != std::string::npos) found.push_back(keys[first + i]);
+        }
     }
-    return keys;
+    return found;
 }
 
 }  // namespace vantor

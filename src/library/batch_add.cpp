@@ -3,6 +3,8 @@
 #include "database/music_database.h"
 #include "database/song_file_name.h"
 #include "database/song_profile.h"
+#include "engine/mp3_file.h"
+#include "engine/wave_file.h"
 #include "model/recent_title_list.h"
 #include "platform/file_io.h"
 
@@ -13,6 +15,15 @@ namespace {
 constexpr const char* kCaption = "Add Batch of Music";
 
 Refusal Refuse(std::string text) { return {std::move(text), kCaption, MessageIcon::Error}; }
+
+// A wave file that exists must be in the one format every song is in.
+bool IsUnsupportedWave(const std::string& file) {
+    if (!FileExists(file)) return false;
+    CWaveFile wave(file, 100);
+    const WaveFormat* format = wave.GetFormat();
+    return !format || format->formatTag != 1 || format->channels != 2 || format->samplesPerSec != 44100 ||
+           format->bitsPerSample != 16;
+}
 
 }  // namespace
 
@@ -47,6 +58,18 @@ BatchAddOutcome CBatchAdd::Run(const std::vector<std::string>& files, const Batc
         }
         if (archive && outcome.archiveName.size() > 49) {
             outcome.refused.emplace_back(file, Refuse("The archive name is too long (must be < 50 characters)"));
+            continue;
+        }
+        const bool mp3 = CWaveFile::SourceExtension(file) == "mp3";
+        // An MP3 file without a frame the decoder takes would leave a song
+        // whose wave file never comes.
+        if (mp3 && FileExists(file) && !CMP3File(file).IsValid()) {
+            outcome.refused.emplace_back(file, Refuse(file + ": the MP3 file could not be decoded."));
+            continue;
+        }
+        if (!mp3 && IsUnsupportedWave(file)) {
+            outcome.refused.emplace_back(file, Refuse("Wave file is not in a supported format. All wave files must be:\n"
+                                                      "PCM, 44.1 khz, 16-bit, 2 channels."));
             continue;
         }
         SongFileName names;
@@ -84,6 +107,19 @@ BatchAddOutcome CBatchAdd::Run(const std::vector<std::string>& files, const Batc
         outcome.added.push_back(key);
     }
     return outcome;
+}
+
+std::vector<std::string> CBatchAdd::Withdraw(const std::vector<LoadJob>& failedJobs) {
+    std::vector<std::string> withdrawn;
+    for (const LoadJob& job : failedJobs) {
+        if (!job.archiveName.empty() || FileExists(job.destinationPath)) continue;
+        RefPtr<CSongProfile> song = m_database.GetSong(job.destinationPath);
+        if (!song || *song->GetArchivePath() != '\0') continue;
+        if (!m_database.RemoveSong(*song)) continue;
+        if (m_recent) m_recent->RemoveTitle(job.destinationPath);
+        withdrawn.push_back(job.destinationPath);
+    }
+    return withdrawn;
 }
 
 }  // namespace vantor

@@ -42,7 +42,9 @@ struct BatchAddOutcome {
 // be stored under, or that key with ".wav", is stored already. Each added
 // song's file is handed to the loader (decoded to ".wav", copied from the
 // archive, summarised), its key becomes the ".wav" path, it joins the
-// latest titles and is stored.
+// latest titles and is stored. A wave file that is not 16-bit stereo PCM
+// at 44100 Hz, or an MP3 file without a valid first frame, is refused:
+// every song renders in that format.
 class CBatchAdd {
 public:
     using QueueLoad = std::function<void(LoadJob)>;
@@ -51,6 +53,11 @@ public:
     CBatchAdd(CMusicDatabase& database, CRecentTitleList* recent, QueueLoad queueLoad, LabelOf labelOf);
 
     BatchAddOutcome Run(const std::vector<std::string>& files, const BatchAddSettings& settings);
+
+    // Takes back the songs of local files whose load jobs failed (an MP3
+    // file that did not decode): such a song names a wave file that does
+    // not exist and has no archive to fetch it from. Returns their keys.
+    std::vector<std::string> Withdraw(const std::vector<LoadJob>& failedJobs);
 
 private:
     CMusicDatabase& m_database;

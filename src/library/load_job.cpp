@@ -47,8 +47,10 @@ double ProvideSummary(const LoadJob& job, const LoadSettings& settings) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }
 
-LoadJobOutcome CarryOutLoadJob(const LoadJob& job, const LoadSettings& settings, const std::atomic<bool>* cancel) {
+LoadJobOutcome CarryOutLoadJob(const LoadJob& job, const LoadSettings& settings, const std::atomic<bool>* cancel,
+                               std::atomic<int>* percent) {
     LoadJobOutcome outcome;
+    if (percent) *percent = 0;
     if (!FileExists(job.sourcePath)) {
         outcome.failure = job.archiveName.empty() ? job.sourcePath + " does not exist."
                                                   : job.sourcePath + " cannot be reached on archive " +
@@ -56,14 +58,20 @@ LoadJobOutcome CarryOutLoadJob(const LoadJob& job, const LoadSettings& settings,
         return outcome;
     }
     if (IsMp3(job.sourcePath)) {
-        if (!ConvertMp3ToWave(job.sourcePath, job.destinationPath)) {
+        const auto decoded = [percent](int done) {
+            if (percent) *percent = done;
+        };
+        if (!ConvertMp3ToWave(job.sourcePath, job.destinationPath, decoded)) {
             outcome.failure = job.sourcePath + ": the MP3 file could not be decoded.";
             return outcome;
         }
     } else if (job.sourcePath != job.destinationPath) {
         // Paths are compared exactly: on a case-sensitive file system two
         // spellings are two files.
-        switch (CopyFileAtomically(job.sourcePath, job.destinationPath, true, cancel)) {
+        const auto copied = [percent](uint64_t done, uint64_t total) {
+            if (percent && total > 0) *percent = static_cast<int>(done * 100 / total);
+        };
+        switch (CopyFileAtomically(job.sourcePath, job.destinationPath, true, cancel, copied)) {
         case CopyOutcome::Copied:
             break;
         case CopyOutcome::Cancelled:

@@ -44,9 +44,10 @@ struct LoadJobOutcome {
 // changes nothing. Then the destination gets its summary: the source's
 // ".sm" file when it has one, else, when configured, one built from the
 // destination's audio (songs of more than 200000 frames only). The cancel
-// flag stops a copy between blocks.
+// flag stops a copy between blocks; percent, when given, follows the copy or
+// the decoding.
 LoadJobOutcome CarryOutLoadJob(const LoadJob& job, const LoadSettings& settings,
-                               const std::atomic<bool>* cancel = nullptr);
+                               const std::atomic<bool>* cancel = nullptr, std::atomic<int>* percent = nullptr);
 
 // The summary step alone, for a destination that is already in place.
 // Returns the seconds spent building (0 when nothing was built).

@@ -17,6 +17,7 @@ struct CMusicLoader::State {
     const LoadSettings settings;
     QuestionChannel questions;
     std::atomic<bool> stop{false};
+    std::atomic<int> jobPercent{0};
 
     mutable std::mutex queueLock;  // the window's critical section
     mutable std::condition_variable changed;
@@ -68,6 +69,8 @@ std::vector<std::string> CMusicLoader::QueuedSources() const {
     return sources;
 }
 
+int CMusicLoader::GetJobPercent() const { return m_state->jobPercent; }
+
 QuestionChannel& CMusicLoader::Questions() { return m_state->questions; }
 
 bool CMusicLoader::WaitUntilIdle(std::chrono::milliseconds timeout) const {
@@ -114,7 +117,7 @@ void CMusicLoader::Work(const std::shared_ptr<State>& state) {
                                                        {"Insert archive " + job.archiveName + ". Ready?", "Load Music",
                                                         MessageButtons::OkCancel});
         LoadJobOutcome outcome;
-        if (accepted && !state->stop) outcome = CarryOutLoadJob(job, state->settings, &state->stop);
+        if (accepted && !state->stop) outcome = CarryOutLoadJob(job, state->settings, &state->stop, &state->jobPercent);
         if (state->stop && !outcome.carriedOut) break;  // the job stays listed as not carried out
         {
             std::lock_guard lock(state->listenerLock);

@@ -43,6 +43,8 @@ public:
     size_t GetCount() const;
     // The source paths of the queued jobs, the one at hand first.
     std::vector<std::string> QueuedSources() const;
+    // How far the job at hand has come, in percent.
+    int GetJobPercent() const;
     // The "Insert archive" question the worker waits on.
     QuestionChannel& Questions();
     // True once the queue is empty and the worker idle, false after the

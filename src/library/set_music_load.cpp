@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 #include <strings.h>
 
 #include "database/music_database.h"
 #include "engine/mp3_conversion.h"
 #include "engine/wave_file.h"
+#include "model/music_set.h"
+#include "platform/file_io.h"
 #include "platform/file_copy.h"
 
 namespace vantor {
@@ -35,6 +38,36 @@ bool CSetMusicLoad::CopyOne(const std::string& key, const std::atomic<bool>* can
     const std::string archivePath = song->GetArchivePath();
     if (CWaveFile::SourceExtension(archivePath) == "mp3") return ConvertMp3ToWave(archivePath, key);
     return CopyFileAtomically(archivePath, key, true, cancel) == CopyOutcome::Copied;
+}
+
+std::vector<SetMusicPair> CSetMusicLoad::MissingSongs(const CMusicSet& set, CMusicDatabase& database,
+                                                      std::vector<std::string>* unloadable) {
+    std::vector<std::string> keys;
+    {
+        const auto& tracks = set.GetTracks();
+        std::lock_guard tracksLock(tracks.Lock());
+        // Track 0 is the tempo track.
+        for (int32_t t = 1; t < tracks.GetCount(); ++t) {
+            const auto& events = tracks.GetAt(t)->GetEvents();
+            std::lock_guard eventsLock(events.Lock());
+            for (auto* node = events.GetHead(); node; node = node->GetNext()) {
+                const CSegmentDesign* design = node->GetItem()->GetSegment();
+                if (design && design->GetSegment()) keys.emplace_back(design->GetSegment()->GetSongKey());
+            }
+        }
+    }
+    std::vector<SetMusicPair> pairs;
+    std::set<std::string> seen;
+    for (const std::string& key : keys) {
+        if (!seen.insert(key).second || FileExists(key)) continue;
+        RefPtr<CSongProfile> song = database.GetSong(key);
+        if (!song || *song->GetArchivePath() == '\0') {
+            if (unloadable) unloadable->push_back(key);
+            continue;
+        }
+        pairs.push_back({song->GetArchiveName(), key});
+    }
+    return pairs;
 }
 
 SetMusicProgress CSetMusicLoad::Run(std::vector<SetMusicPair> pairs, const std::atomic<bool>* cancel) {

@@ -11,6 +11,7 @@
 namespace vantor {
 
 class CMusicDatabase;
+class CMusicSet;
 
 // One song of a set whose local file is missing, and the archive that holds it.
 struct SetMusicPair {
@@ -43,6 +44,13 @@ public:
     CSetMusicLoad(CMusicDatabase& database, QuestionChannel& questions, ProgressListener progress);
 
     SetMusicProgress Run(std::vector<SetMusicPair> pairs, const std::atomic<bool>* cancel = nullptr);
+
+    // The songs of the set's audio tracks whose local files are missing
+    // and that name an archive file, each once, with their archives; the
+    // keys of missing songs that cannot be loaded (no profile, or no
+    // archive path) go to unloadable.
+    static std::vector<SetMusicPair> MissingSongs(const CMusicSet& set, CMusicDatabase& database,
+                                                  std::vector<std::string>* unloadable = nullptr);
 
     // (total - done) x average seconds per song + start of the current copy
     // - now, not below 0; 0 before any song was done, when no average exists.

@@ -1,5 +1,6 @@
 #include "views/add_batch_dialog.h"
 
+#include "platform/file_io.h"
 #include "platform/user_interface.h"
 #include "platform/volume_label.h"
 
@@ -13,11 +14,24 @@ CAddBatchDialog::CAddBatchDialog(IUserInterface& ui, CMusicDatabase& database, C
 BatchAddOutcome CAddBatchDialog::Start() {
     const std::vector<std::string> files = m_ui.ChooseOpenFiles({"Add Files", "", kFilter, "", true});
     if (files.empty()) return {};
-    return AddFiles(files);
+    return Report(m_batch.Run(files, m_settings));
 }
 
 BatchAddOutcome CAddBatchDialog::AddFiles(const std::vector<std::string>& files) {
-    BatchAddOutcome outcome = m_batch.Run(files, m_settings);
+    std::vector<std::string> existing;
+    std::vector<std::pair<std::string, Refusal>> missing;
+    for (const std::string& file : files) {
+        if (FileExists(file))
+            existing.push_back(file);
+        else
+            missing.emplace_back(file, Refusal{"Local filename does not exist.", kTitle, MessageIcon::Error});
+    }
+    BatchAddOutcome outcome = m_batch.Run(existing, m_settings);
+    outcome.refused.insert(outcome.refused.begin(), missing.begin(), missing.end());
+    return Report(std::move(outcome));
+}
+
+BatchAddOutcome CAddBatchDialog::Report(BatchAddOutcome outcome) {
     for (const auto& [file, refusal] : outcome.refused)
         m_ui.MessageBox(file + ": " + refusal.text, refusal.caption, MessageButtons::Ok, refusal.icon);
     return outcome;

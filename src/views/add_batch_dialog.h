@@ -28,10 +28,15 @@ public:
     // Nothing happens when the user chooses no file. Every refused file is
     // shown with its reason.
     BatchAddOutcome Start();
-    // The same run for files chosen elsewhere (the command line).
+    // The same run for files chosen elsewhere (the command line); a file
+    // that does not exist is refused, as the open dialog would not offer it.
     BatchAddOutcome AddFiles(const std::vector<std::string>& files);
+    // Takes back the songs of local files whose load jobs failed.
+    std::vector<std::string> Withdraw(const std::vector<LoadJob>& failedJobs) { return m_batch.Withdraw(failedJobs); }
 
 private:
+    BatchAddOutcome Report(BatchAddOutcome outcome);
+
     IUserInterface& m_ui;
     CBatchAdd m_batch;
     BatchAddSettings m_settings;

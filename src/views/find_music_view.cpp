@@ -71,23 +71,30 @@ std::vector<std::string> CFindMusicView::Find() {
     for (const auto& box : m_genreBoxes) anyGenre = anyGenre || box.second;
 
     std::vector<std::string> found;
-    for (const std::string& key : m_database.SortedSongKeys(CMusicDatabase::kSortTitle)) {
-        RefPtr<CSongProfile> song = m_database.GetSong(key);
-        if (!song) continue;
-        const double tempo = song->GetTempo();
-        if (!(*from <= tempo && tempo <= *to)) continue;
-        if (!mixer.empty() && Upper(song->GetMixer()).find(mixer) == std::string::npos) continue;
-        if (!album.empty() && Upper(song->GetAlbum()).find(album) == std::string::npos) continue;
-        if (kinds != 0 && (song->GetType() & kinds) == 0) continue;
-        if (anyGenre) {
-            // Looked up by id: a damaged id has no box and does not match.
-            const auto box = m_genreBoxes.find(song->GetGenre());
-            if (box == m_genreBoxes.end() || !box->second) continue;
+    const std::vector<std::string> keys = m_database.SortedSongKeys(CMusicDatabase::kSortTitle);
+    constexpr size_t kChunk = 1024;
+    for (size_t first = 0; first < keys.size(); first += kChunk) {
+        const auto songs = m_database.GetSongs(keys, first, kChunk);
+        for (size_t i = 0; i < songs.size(); ++i) {
+            const RefPtr<CSongProfile>& song = songs[i];
+            if (song && Matches(*song, *from, *to, mixer, album, kinds, anyGenre)) found.push_back(keys[first + i]);
         }
-        found.push_back(key);
     }
     if (m_showKeys) m_showKeys(found);
     return found;
+}
+
+bool CFindMusicView::Matches(const CSongProfile& song, double from, double to, const std::string& mixer,
+                             const std::string& album, int32_t kinds, bool anyGenre) const {
+    const double tempo = song.GetTempo();
+    if (!(from <= tempo && tempo <= to)) return false;
+    if (!mixer.empty() && Upper(song.GetMixer()).find(mixer) == std::string::npos) return false;
+    if (!album.empty() && Upper(song.GetAlbum()).find(album) == std::string::npos) return false;
+    if (kinds != 0 && (song.GetType() & kinds) == 0) return false;
+    if (!anyGenre) return true;
+    // Looked up by id: a damaged id has no box and does not match.
+    const auto box = m_genreBoxes.find(song.GetGenre());
+    return box != m_genreBoxes.end() && box->second;
 }
 
 }  // namespace vantor

@@ -10,6 +10,7 @@ namespace vantor {
 
 class CConfiguration;
 class CMusicDatabase;
+class CSongProfile;
 class IUserInterface;
 
 // The "Find Music" window: a search of the song store by tempo range,
@@ -45,6 +46,9 @@ public:
     std::vector<std::string> Find();
 
 private:
+    bool Matches(const CSongProfile& song, double from, double to, const std::string& mixer, const std::string& album,
+                 int32_t kinds, bool anyGenre) const;
+
     IUserInterface& m_ui;
     CMusicDatabase& m_database;
     std::function<void(std::vector<std::string>)> m_showKeys;

@@ -12,6 +12,7 @@ CLoadFilesView::CLoadFilesView(IUserInterface& ui, const CConfiguration& config,
     listener.dropped = [this](const LoadJob& job, const std::string& why) {
         std::lock_guard lock(m_droppedLock);
         m_dropped.push_back(job.sourcePath + ": " + why);
+        m_droppedJobs.push_back(job);
     };
     m_loader = std::make_unique<CMusicLoader>(LoadSettings{config.GetGenerateSummaries()}, std::move(listener));
 }
@@ -40,6 +41,11 @@ void CLoadFilesView::RunUntilIdle(const std::function<void(size_t)>& onTurn) {
 std::vector<std::string> CLoadFilesView::GetDropped() const {
     std::lock_guard lock(m_droppedLock);
     return m_dropped;
+}
+
+std::vector<LoadJob> CLoadFilesView::GetDroppedJobs() const {
+    std::lock_guard lock(m_droppedLock);
+    return m_droppedJobs;
 }
 
 std::vector<LoadJob> CLoadFilesView::Close() { return m_loader->Close(); }

@@ -41,6 +41,10 @@ public:
     std::vector<std::string> GetQueueItems() const { return m_loader->QueuedSources(); }
     // Why jobs were dropped since the window opened, one line each.
     std::vector<std::string> GetDropped() const;
+    // The jobs dropped since the window opened.
+    std::vector<LoadJob> GetDroppedJobs() const;
+    // How far the job at hand has come, in percent.
+    int GetJobPercent() const { return m_loader->GetJobPercent(); }
 
     // Closes the window: the worker stops within the loader's bound; the
     // jobs not carried out are returned.
@@ -50,6 +54,7 @@ private:
     IUserInterface& m_ui;
     mutable std::mutex m_droppedLock;
     std::vector<std::string> m_dropped;
+    std::vector<LoadJob> m_droppedJobs;
     std::unique_ptr<CMusicLoader> m_loader;
 };
 

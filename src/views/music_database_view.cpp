@@ -76,6 +76,7 @@ void CMusicDatabaseView::ShowKeys(std::vector<std::string> keys) {
 
 bool CMusicDatabaseView::Shows(const CSongProfile& song) const {
     if (m_config.GetHidePrivateMusic() && song.IsPrivate()) return false;
+    if (m_genre && song.GetGenre() != *m_genre) return false;
     const int32_t type = song.GetType();
     return ((type & CSongProfile::kTypeSong) && m_showSong) || ((type & CSongProfile::kTypeBeats) && m_showBeats) ||
            ((type & CSongProfile::kTypeAcapella) && m_showAcapella);
@@ -99,17 +100,24 @@ void CMusicDatabaseView::Refill() {
     }
     m_scrollMaximum = std::max(0, count - m_visibleRows);
     m_top = std::clamp(m_top, 0, m_scrollMaximum);
-    for (int32_t i = m_top; i < count && static_cast<int32_t>(m_rows.size()) < m_visibleRows; ++i) {
-        const std::string key = m_mode == ListMode::Latest ? std::string(m_recent.GetTitle(i))
-                                : m_mode == ListMode::Keys ? m_keys[static_cast<size_t>(i)]
-                                                           : storeKeys[static_cast<size_t>(i)];
-        if (key.empty()) continue;
-        RefPtr<CSongProfile> song = m_database.GetSong(key);
-        if (!song || !Shows(*song)) continue;
-        char tempo[64];
-        std::snprintf(tempo, sizeof tempo, "%3.3f", song->GetTempo());
-        m_rows.push_back({song, song->GetTitle(), song->GetArtist(), tempo,
-                          FileExists(song->GetLocalPath()) ? "" : "X", song->GetMixer(), song->GetAlbum()});
+    if (m_mode == ListMode::Latest)
+        for (int32_t i = 0; i < count; ++i) storeKeys.emplace_back(m_recent.GetTitle(i));
+    const std::vector<std::string>& keys = m_mode == ListMode::Keys ? m_keys : storeKeys;
+    // Songs are read a chunk at a time, as many as the window still has
+    // room for (filters may skip some), under one hold of the database.
+    size_t i = static_cast<size_t>(m_top);
+    while (i < keys.size() && static_cast<int32_t>(m_rows.size()) < m_visibleRows) {
+        const size_t room = static_cast<size_t>(m_visibleRows - static_cast<int32_t>(m_rows.size()));
+        const auto songs = m_database.GetSongs(keys, i, std::clamp<size_t>(room, 32, 1024));
+        for (const RefPtr<CSongProfile>& song : songs) {
+            ++i;
+            if (!song || !Shows(*song)) continue;
+            char tempo[64];
+            std::snprintf(tempo, sizeof tempo, "%3.3f", song->GetTempo());
+            m_rows.push_back({song, song->GetTitle(), song->GetArtist(), tempo,
+                              FileExists(song->GetLocalPath()) ? "" : "X", song->GetMixer(), song->GetAlbum()});
+            if (static_cast<int32_t>(m_rows.size()) == m_visibleRows) break;
+        }
     }
 }
 
@@ -132,6 +140,11 @@ bool CMusicDatabaseView::IsKindShown(int32_t kind) const {
     if (kind == CSongProfile::kTypeBeats) return m_showBeats;
     if (kind == CSongProfile::kTypeAcapella) return m_showAcapella;
     return false;
+}
+
+void CMusicDatabaseView::SetGenreFilter(std::optional<int32_t> genreId) {
+    m_genre = genreId;
+    Refill();
 }
 
 void CMusicDatabaseView::JumpToLetter(char letter) {

@@ -59,6 +59,8 @@ public:
     // kind: CSongProfile::kTypeSong, kTypeBeats or kTypeAcapella.
     void ToggleKind(int32_t kind);
     bool IsKindShown(int32_t kind) const;
+    // Shows only the songs of one genre (its id), or of every genre.
+    void SetGenreFilter(std::optional<int32_t> genreId);
     void JumpToLetter(char letter);
     void ScrollTo(int32_t topRow);
     void SetVisibleRows(int32_t rows);
@@ -94,6 +96,7 @@ private:
     ListMode m_mode = ListMode::All;
     int m_sort = CMusicDatabase::kSortTitle;
     bool m_showSong = true, m_showBeats = true, m_showAcapella = true;
+    std::optional<int32_t> m_genre;
     int32_t m_top = 0;
     int32_t m_visibleRows = 30;
     int32_t m_scrollMaximum = 0;

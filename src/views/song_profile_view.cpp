@@ -16,6 +16,7 @@ namespace vantor {
 namespace {
 
 constexpr size_t kMaxPath = 254;
+constexpr size_t kMaxCueLabel = 29;
 
 bool IsSupportedWave(const CWaveFile& wave) {
     const WaveFormat* format = wave.GetFormat();
@@ -73,6 +74,13 @@ void CSongProfileView::ShowProfile(const RefPtr<CSongProfile>& profile) {
                                                          : CSongProfile::kTypeSong;
     m_form.genreId = profile->GetGenre();
     m_form.isPrivate = profile->IsPrivate();
+    m_form.cuePoints.clear();
+    const auto& points = profile->GetMatchPoints();
+    std::lock_guard lock(points.Lock());
+    for (int32_t i = 0; i < points.GetCount(); ++i) {
+        const CMatchPoint* point = points.GetAt(i);
+        m_form.cuePoints.push_back({point->GetType(), point->GetPosition(), point->GetLabel(), point->GetTempo()});
+    }
 }
 
 void CSongProfileView::ChooseLocalFile(const std::string& path) {
@@ -107,6 +115,28 @@ bool CSongProfileView::CheckFieldCapacities() {
             return Refuse(std::string(field.name) + " is too long (must be < " + std::to_string(field.capacity + 1) +
                               " characters)",
                           field.focus);
+    for (const CuePointForm& cue : m_form.cuePoints) {
+        if (cue.label.size() > kMaxCueLabel)
+            return Refuse("Cue point label is too long (must be < " + std::to_string(kMaxCueLabel + 1) + " characters)",
+                          "cuePoints");
+        if (!std::isfinite(cue.tempo) || cue.tempo < 0.0)
+            return Refuse("Cue point tempo must be a number of 0 or above.", "cuePoints");
+    }
+    return true;
+}
+
+bool CSongProfileView::StoreCuePoints(CSongProfile& profile) {
+    auto& points = profile.GetMatchPoints();
+    points.RemoveAll();
+    for (const CuePointForm& cue : m_form.cuePoints) {
+        auto point = MakeRef<CMatchPoint>();
+        point->SetType(cue.type);
+        point->SetPosition(cue.position);
+        point->SetLabel(cue.label);
+        point->SetTempo(cue.tempo);
+        point->SetSongKey(profile.GetLocalPath());
+        if (!profile.AddMatchPoint(point)) return Refuse("A song has one start and one end cue point at most.", "cuePoints");
+    }
     return true;
 }
 
@@ -177,6 +207,7 @@ bool CSongProfileView::OnAdd() {
     profile->SetArchiveName(m_form.archiveName);
     profile->SetPrivate(m_form.isPrivate);
     profile->SetType(m_form.kind | (m_form.genreId & CSongProfile::kGenreMask));
+    if (!StoreCuePoints(*profile)) return false;
 
     // The new record is written first and the old one removed only once it
     // stands, so a failed write never loses the song.

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "database/song_profile.h"
 #include "library/load_job.h"
@@ -15,6 +16,14 @@ class CConfiguration;
 class CMusicDatabase;
 class CRecentTitleList;
 class IUserInterface;
+
+// One cue point as the form lists it.
+struct CuePointForm {
+    int32_t type = 0;
+    uint32_t position = 0;  // frames from the start of the song
+    std::string label;
+    double tempo = 0.0;
+};
 
 // What the profile editor's form holds, as the user typed it.
 struct SongProfileForm {
@@ -29,6 +38,7 @@ struct SongProfileForm {
     int32_t kind = CSongProfile::kTypeSong;  // one of the four kind flags
     int32_t genreId = 0;
     bool isPrivate = false;
+    std::vector<CuePointForm> cuePoints;
 };
 
 // The song profile editor ("Edit Profile"): one profile, or an empty form
@@ -69,6 +79,8 @@ public:
 private:
     bool Refuse(const std::string& text, const std::string& focus);
     bool CheckFieldCapacities();
+    // The form's cue points in place of the profile's; false after a refusal.
+    bool StoreCuePoints(CSongProfile& profile);
     // The wave path an MP3 file is decoded to; nothing when the user stops.
     std::optional<std::string> ChooseDecodedPath(const std::string& mp3Path);
 

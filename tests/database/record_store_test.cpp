@@ -184,6 +184,23 @@ TEST_F(RecordStoreTest, SortedKeysCompareTextsIgnoringCase) {
     EXPECT_EQ(store->SortedKeys(2), (std::vector<std::string>{"/1", "/4", "/3", "/2"}));
 }
 
+// Trimming prunes only once the cache has doubled since the last prune, so
+// the records a listing holds are not walked on every lookup; what nobody
+// holds is still dropped then.
+TEST_F(RecordStoreTest, TrimmingPrunesOnceTheCacheHasDoubled) {
+    auto store = Open();
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(Put(*store, "/" + std::to_string(i), 300));
+    std::vector<RefPtr<ISerializable>> held;
+    for (int i = 0; i < 10; ++i) held.push_back(store->LoadRecord(("/" + std::to_string(i)).c_str(), MakeRef<SizedRecord>()));
+    for (int i = 10; i < 25; ++i) store->LoadRecord(("/" + std::to_string(i)).c_str(), MakeRef<SizedRecord>());
+    store->TrimCache();
+    EXPECT_EQ(store->GetCacheCount(), 10) << "25 cached: past twice nothing and 16, the unheld went";
+    for (int i = 25; i < 40; ++i) store->LoadRecord(("/" + std::to_string(i)).c_str(), MakeRef<SizedRecord>());
+    store->TrimCache();
+    EXPECT_EQ(store->GetCacheCount(), 25) << "below twice 10 and 16: kept";
+    EXPECT_EQ(store->LoadRecord("/3", MakeRef<SizedRecord>()).get(), held[3].get());
+}
+
 TEST_F(RecordStoreTest, CacheHandsOutOneObjectUntilPruned) {
     auto store = Open();
     ASSERT_TRUE(Put(*store, "/a.wav", 300));

@@ -128,5 +128,41 @@ TEST_F(BatchAdd, PathsBeyondTheirFieldsAreRefusedBeforeAnythingIsStored) {
     EXPECT_TRUE(jobs.empty());
 }
 
+// A wave file that exists is checked for the one format songs are in; a
+// local MP3 file whose decoding failed takes its song back with it.
+TEST_F(BatchAdd, UnsupportedWavesAreRefusedAndFailedDecodesWithdrawn) {
+    test::WriteBytes(Local("mono.wav"), test::WaveBytes(test::SineBurstPcm(100, 1), {1, 1, 44100, 2, 16}));
+    WriteWave(Local("good.wav"));
+    test::WriteBytes(Local("broken.mp3"), std::vector<uint8_t>(64, 0x55));
+    const auto outcome = Run({Local("mono.wav"), Local("good.wav"), Local("broken.mp3"), Local("late.mp3")}, {});
+    ASSERT_EQ(outcome.refused.size(), 2u);
+    EXPECT_EQ(outcome.refused[0].first, Local("mono.wav"));
+    EXPECT_EQ(outcome.refused[0].second.text,
+              "Wave file is not in a supported format. All wave files must be:\nPCM, 44.1 khz, 16-bit, 2 channels.");
+    EXPECT_EQ(outcome.refused[1].second.text, Local("broken.mp3") + ": the MP3 file could not be decoded.");
+    EXPECT_FALSE(Song(Local("broken.wav")));
+    // The dialog offers only files that exist; this one is gone by the time it decodes.
+    ASSERT_EQ(outcome.added, (std::vector<std::string>{Local("good.wav"), Local("late.wav")}));
+
+    std::vector<LoadJob> failed;
+    for (const LoadJob& job : jobs)
+        if (!CarryOutLoadJob(job, LoadSettings{false}).carriedOut) failed.push_back(job);
+    ASSERT_EQ(failed.size(), 1u);
+    CBatchAdd batch(database, &recent, {}, {});
+    EXPECT_EQ(batch.Withdraw(failed), std::vector<std::string>{Local("late.wav")});
+    EXPECT_FALSE(Song(Local("late.wav")));
+    EXPECT_TRUE(Song(Local("good.wav")));
+    EXPECT_EQ(recent.GetCount(), 1);
+
+    // Archive songs stay: their files can be loaded again later.
+    LoadJob archived{"DISC", Archive("music/gone.wav"), Local("gone.wav")};
+    CSongProfile song;
+    song.SetLocalPath(Local("gone.wav"));
+    song.SetArchivePath(Archive("music/gone.wav"));
+    ASSERT_TRUE(database.PutSong(song));
+    EXPECT_TRUE(batch.Withdraw({archived}).empty());
+    EXPECT_TRUE(Song(Local("gone.wav")));
+}
+
 }  // namespace
 }  // namespace vantor

@@ -4,6 +4,7 @@
 
 #include "database/song_profile.h"
 #include "library/library_fixture.h"
+#include "model/music_set.h"
 #include "platform/file_io.h"
 
 namespace vantor {
@@ -84,6 +85,49 @@ TEST(SetMusicEstimate, IsGuardedBeforeTheFirstCopyAndNeverNegative) {
     EXPECT_DOUBLE_EQ(CSetMusicLoad::EstimateRemaining(10, 2, 4.0, 1.0), 15.0);
     EXPECT_EQ(CSetMusicLoad::EstimateRemaining(3, 2, 2.0, 50.0), 0.0);
     EXPECT_EQ(CSetMusicLoad::EstimateRemaining(3, 3, 2.0, 0.0), 0.0);
+}
+
+// The set's songs whose local files are missing, each once, with their
+// archives; songs that cannot be loaded are named apart.
+TEST_F(SetMusicLoad, MissingSongsOfASetAreFoundOncePerSong) {
+    Store("a.wav", "DISC A");
+    Store("b.wav", "DISC B");
+    WriteWave(Local("here.wav"));
+    CSongProfile here;
+    here.SetLocalPath(Local("here.wav"));
+    ASSERT_TRUE(database.PutSong(here));
+    CSongProfile lost;
+    lost.SetLocalPath(Local("lost.wav"));
+    ASSERT_TRUE(database.PutSong(lost));
+
+    NewSetOptions options;
+    options.audioTracks = 3;
+    RefPtr<CMusicSet> set = CMusicSet::CreateNew(options);
+    auto place = [&](int32_t track, int32_t position, const std::string& key) {
+        auto segment = MakeRef<CSegment>();
+        segment->SetSongKey(key);
+        segment->SetEnd(100);
+        auto design = MakeRef<CSegmentDesign>();
+        design->SetSegment(segment.get());
+        auto event = MakeRef<CEvent>();
+        event->SetPosition(position);
+        event->SetSegment(design.get());
+        set->GetTrack(track)->GetEvents().Insert(event.get(), position);
+    };
+    place(1, 0, Local("b.wav"));
+    place(1, 1000, Local("a.wav"));
+    place(2, 0, Local("b.wav"));
+    place(2, 500, Local("here.wav"));
+    place(3, 0, Local("lost.wav"));
+    place(3, 10, Local("unknown.wav"));
+
+    std::vector<std::string> unloadable;
+    const auto pairs = CSetMusicLoad::MissingSongs(*set, database, &unloadable);
+    ASSERT_EQ(pairs.size(), 2u);
+    EXPECT_EQ(pairs[0].songKey, Local("b.wav"));
+    EXPECT_EQ(pairs[0].archiveName, "DISC B");
+    EXPECT_EQ(pairs[1].songKey, Local("a.wav"));
+    EXPECT_EQ(unloadable, (std::vector<std::string>{Local("lost.wav"), Local("unknown.wav")}));
 }
 
 }  // namespace

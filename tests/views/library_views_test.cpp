@@ -346,6 +346,75 @@ TEST_F(LibraryViews, DatabaseWindowFiltersSortsAndJumps) {
     EXPECT_EQ(titles(), std::vector<std::string>{"beta"});
 }
 
+// A genre filter shows one genre's songs in every list mode and lets the
+// kind toggles still apply.
+TEST_F(LibraryViews, DatabaseWindowFiltersByGenre) {
+    StoreSong("one", CSongProfile::kTypeSong | 7);
+    StoreSong("two", CSongProfile::kTypeBeats | 7);
+    StoreSong("three", CSongProfile::kTypeSong | 2);
+    CMusicDatabaseView view(ui, database, recent, config);
+    view.Open();
+    auto titles = [&] {
+        std::vector<std::string> out;
+        for (const auto& row : view.GetRows()) out.push_back(row.title);
+        return out;
+    };
+    view.SetGenreFilter(7);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"one", "two"}));
+    view.ToggleKind(CSongProfile::kTypeBeats);
+    EXPECT_EQ(titles(), std::vector<std::string>{"one"});
+    view.ShowKeys({Local("three.wav"), Local("one.wav")});
+    EXPECT_EQ(titles(), std::vector<std::string>{"one"});
+    view.SetGenreFilter(std::nullopt);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"three", "one"}));
+}
+
+// The editor lists the shown profile's cue points and stores the form's:
+// one start and one end at most, labels within their field.
+TEST_F(LibraryViews, ProfileEditorStoresTheFormsCuePoints) {
+    WriteWave(Local("cues.wav"));
+    auto song = StoreSong("cues");
+    auto start = MakeRef<CMatchPoint>();
+    start->SetType(CMatchPoint::START_SONG);
+    start->SetPosition(100);
+    start->SetLabel("Start");
+    ASSERT_TRUE(song->AddMatchPoint(start));
+    ASSERT_TRUE(database.PutSong(*song));
+
+    CSongProfileView editor = Editor();
+    editor.ShowProfile(database.GetSong(song->GetKey()));
+    ASSERT_EQ(editor.Form().cuePoints.size(), 1u);
+    EXPECT_EQ(editor.Form().cuePoints[0].position, 100u);
+    editor.Form().cuePoints.push_back({CMatchPoint::CHORUS, 4000, "Drop", 128.0});
+    ASSERT_TRUE(editor.OnAdd());
+    auto stored = database.GetSong(song->GetKey());
+    ASSERT_EQ(stored->GetMatchPoints().GetCount(), 2);
+    EXPECT_STREQ(stored->GetMatchPoints().GetAt(1)->GetLabel(), "Drop");
+    EXPECT_STREQ(stored->GetMatchPoints().GetAt(1)->GetSongKey(), song->GetKey());
+
+    editor.Form().cuePoints.push_back({CMatchPoint::START_SONG, 10, "Again", 128.0});
+    EXPECT_FALSE(editor.OnAdd());
+    EXPECT_EQ(Last().text, "A song has one start and one end cue point at most.");
+    editor.Form().cuePoints.pop_back();
+    editor.Form().cuePoints.push_back({CMatchPoint::VERSE, 10, std::string(30, 'l'), 128.0});
+    EXPECT_FALSE(editor.OnAdd());
+    EXPECT_EQ(Last().text, "Cue point label is too long (must be < 30 characters)");
+    editor.Form().cuePoints.back() = {CMatchPoint::VERSE, 10, "Verse", -1.0};
+    EXPECT_FALSE(editor.OnAdd());
+    EXPECT_EQ(database.GetSong(song->GetKey())->GetMatchPoints().GetCount(), 2) << "refusals store nothing";
+}
+
+// Files named on a command line may not exist; the dialog refuses them.
+TEST_F(LibraryViews, BatchDialogRefusesFilesThatDoNotExist) {
+    WriteWave(Local("here.wav"));
+    CAddBatchDialog dialog(ui, database, &recent, [this](LoadJob job) { jobs.push_back(job); });
+    const auto outcome = dialog.AddFiles({Local("gone.wav"), Local("here.wav")});
+    EXPECT_EQ(outcome.added, std::vector<std::string>{Local("here.wav")});
+    ASSERT_EQ(outcome.refused.size(), 1u);
+    EXPECT_EQ(Last().text, Local("gone.wav") + ": Local filename does not exist.");
+    EXPECT_EQ(Last().caption, "Add Batch of Music");
+}
+
 TEST_F(LibraryViews, DatabaseWindowPrunesLatestTitlesWhoseSongsAreGone) {
     auto kept = StoreSong("kept");
     recent.AddTitle(kept->GetKey());

@@ -1,0 +1,228 @@
+// The music library at its sizes: batch adding short generated wave files
+// with summaries on (the store, the loader's job and its summary per file),
+// then listing, filtering, jumping and finding in a database of 100,000
+// songs through the music database and find windows.
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "config/configuration.h"
+#include "database/key_entry.h"
+#include "database/music_database.h"
+#include "database/song_search.h"
+#include "library/batch_add.h"
+#include "model/recent_title_list.h"
+#include "model/set_file.h"
+#include "platform/file_io.h"
+#include "platform/little_endian.h"
+#include "platform/scripted_user_interface.h"
+#include "views/find_music_view.h"
+#include "views/music_database_view.h"
+
+using namespace vantor;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+template <class Work>
+double MedianMilliseconds(int runs, Work work) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        work();
+        times.push_back(Milliseconds(Clock::now() - start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void Fail(const char* what) {
+    std::fprintf(stderr, "library_bench: %s\n", what);
+    std::exit(1);
+}
+
+// A 16-bit stereo wave file of silence with a few clicks, just long enough
+// for the loader to build its summary (more than 200000 frames).
+void WriteShortWave(const std::string& path, uint32_t frames) {
+    std::vector<uint8_t> bytes(44 + static_cast<size_t>(frames) * 4, 0);
+    auto put = [&](size_t at, uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    std::copy_n("RIFF", 4, bytes.begin());
+    put(4, static_cast<uint32_t>(bytes.size() - 8), 4);
+    std::copy_n("WAVEfmt ", 8, bytes.begin() + 8);
+    put(16, 16, 4);
+    put(20, 1, 2);
+    put(22, 2, 2);
+    put(24, 44100, 4);
+    put(28, 44100 * 4, 4);
+    put(32, 4, 2);
+    put(34, 16, 2);
+    std::copy_n("data", 4, bytes.begin() + 36);
+    put(40, frames * 4, 4);
+    for (uint32_t f = 0; f < frames; f += 11025) put(44 + static_cast<size_t>(f) * 4, 0x40004000, 4);
+    if (!WriteFileReplacing(path, bytes.data(), bytes.size())) Fail("could not write the wave file");
+}
+
+// Batch adding count files in local mode with summaries on: the batch
+// stores each default profile and queues its job; each job is then carried
+// out as the loader's worker does (the summary step, the file being its
+// own destination). The files are hard links of one generated file, so
+// the disk holds one file's audio however many are added.
+void BenchBatchAdd(const std::string& dir, int count) {
+    const std::string music = dir + "music/";
+    fs::create_directories(music);
+    const std::string original = music + "original.wav";
+    WriteShortWave(original, 200100);
+    std::vector<std::string> files;
+    for (int i = 0; i < count; ++i) {
+        files.push_back(music + "Artist " + std::to_string(i % 97) + " - Title " + std::to_string(i) + ".wav");
+        fs::create_hard_link(original, files.back());
+    }
+    fs::create_directories(dir + "batch/");
+    CMusicDatabase database;
+    if (!database.Open(dir + "batch/")) Fail("the batch database did not open");
+    CRecentTitleList recent;
+    std::vector<LoadJob> jobs;
+    CBatchAdd batch(database, &recent, [&](LoadJob job) { jobs.push_back(std::move(job)); }, {});
+    const auto start = Clock::now();
+    const BatchAddOutcome outcome = batch.Run(files, BatchAddSettings{});
+    const double storing = Milliseconds(Clock::now() - start);
+    if (outcome.added.size() != files.size() || jobs.size() != files.size()) Fail("the batch did not add every file");
+    double summarySeconds = 0.0;
+    const LoadSettings settings{true};
+    for (const LoadJob& job : jobs) {
+        const LoadJobOutcome done = CarryOutLoadJob(job, settings);
+        if (!done.carriedOut) Fail("a load job failed");
+        summarySeconds += done.summarySeconds;
+    }
+    const double total = Milliseconds(Clock::now() - start);
+    if (!fs::exists(ReplaceExtension(files.back(), ".sm"))) Fail("no summary was built");
+    std::printf("batch_add_%d_files_total: %.0f ms\n", count, total);
+    std::printf("batch_add_per_file: %.3f ms\n", total / count);
+    std::printf("batch_add_store_per_file: %.3f ms\n", storing / count);
+    std::printf("batch_add_summary_share: %.1f %%\n", 100.0 * summarySeconds * 1000.0 / total);
+}
+
+// A song store of count songs written straight from the record layouts,
+// as a compacted store holds them: kinds mostly Song, some Beats and
+// Acapella; thirteen genres; titles beginning with every letter and digit.
+void BuildStore(const std::string& dir, int count) {
+    fs::create_directories(dir);
+    std::mt19937 random(42);
+    const char* initials = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::vector<uint8_t> data;
+    std::vector<uint8_t> keys(4 + static_cast<size_t>(count) * KeyEntry::kSize);
+    StoreLE32(keys.data(), static_cast<uint32_t>(count));
+    for (int i = 0; i < count; ++i) {
+        CSongProfile song;
+        const std::string key = "/home/dj/music/artist " + std::to_string(i % 997) + "/song " + std::to_string(i) +
+                                ".wav";
+        song.SetLocalPath(key);
+        song.SetTitle(std::string(1, initials[random() % 36]) + "itle " + std::to_string(random() % 1000000));
+        song.SetArtist("Artist " + std::to_string(i % 997));
+        song.SetMixer(i % 50 == 0 ? "Dub Mix" : "Original Mix");
+        song.SetAlbum("Album " + std::to_string(i % 500));
+        song.SetTempo(120.0 + static_cast<double>(random() % 2000) / 100.0);
+        const int32_t kind = i % 10 == 0 ? CSongProfile::kTypeBeats
+                             : i % 10 == 1 ? CSongProfile::kTypeAcapella
+                                           : CSongProfile::kTypeSong;
+        song.SetType(kind | (i % 13 + 1));
+        const std::vector<uint8_t> record = SerializeToBytes(song);
+        KeyEntry entry;
+        entry.SetKey(key);
+        entry.offset = static_cast<int32_t>(data.size());
+        entry.size = static_cast<int32_t>(record.size());
+        entry.SetSort(0, song.GetTitle());
+        entry.SetSort(1, song.GetArtist());
+        char tempo[64];
+        std::snprintf(tempo, sizeof tempo, "%f", song.GetTempo());
+        entry.SetSort(2, tempo);
+        entry.Encode(keys.data() + 4 + static_cast<size_t>(i) * KeyEntry::kSize);
+        data.insert(data.end(), record.begin(), record.end());
+    }
+    if (!WriteFileReplacing(dir + "SONGS.DB", data.data(), data.size()) ||
+        !WriteFileReplacing(dir + "SONGS.KYS", keys.data(), keys.size()))
+        Fail("could not write the store");
+}
+
+void BenchListing(const std::string& dir, int count) {
+    BuildStore(dir, count);
+    CMusicDatabase database;
+    if (!database.Open(dir) || database.GetSongCount() != count) Fail("the big database did not open");
+    CConfiguration config;
+    ScriptedUserInterface ui;
+    CRecentTitleList recent;
+    CMusicDatabaseView view(ui, database, recent, config);
+    const std::string size = std::to_string(count / 1000) + "k";
+
+    std::printf("list_window_open_%s: %.1f ms\n", size.c_str(), MedianMilliseconds(5, [&] { view.Open(); }));
+    std::printf("list_window_sort_by_artist_%s: %.1f ms\n", size.c_str(),
+                MedianMilliseconds(5, [&] { view.ClickHeader(CMusicDatabase::kSortArtist); }));
+    view.ClickHeader(CMusicDatabase::kSortTitle);
+    std::printf("list_window_scroll_to_middle_%s: %.1f ms\n", size.c_str(),
+                MedianMilliseconds(5, [&] { view.ScrollTo(count / 2); }));
+    std::printf("list_window_jump_to_letter_%s: %.1f ms\n", size.c_str(),
+                MedianMilliseconds(5, [&] { view.JumpToLetter('M'); }));
+    // Songs off: the window fills with the Beats and Acapella songs.
+    std::printf("filter_window_songs_off_%s: %.1f ms\n", size.c_str(), MedianMilliseconds(5, [&] {
+                    view.ToggleKind(CSongProfile::kTypeSong);
+                    view.ToggleKind(CSongProfile::kTypeSong);
+                }) / 2);
+    std::printf("filter_window_one_genre_%s: %.1f ms\n", size.c_str(), MedianMilliseconds(5, [&] {
+                    view.SetGenreFilter(7);
+                }));
+    view.SetGenreFilter(std::nullopt);
+
+    // The whole listing, as db list prints it.
+    std::printf("list_all_rows_%s: %.1f ms\n", size.c_str(), MedianMilliseconds(3, [&] {
+                    view.SetVisibleRows(count);
+                    if (view.GetRows().size() != static_cast<size_t>(count)) Fail("the listing lost songs");
+                    view.SetVisibleRows(30);
+                }));
+    std::printf("filter_all_rows_beats_only_%s: %.1f ms\n", size.c_str(), MedianMilliseconds(3, [&] {
+                    view.ToggleKind(CSongProfile::kTypeSong);
+                    view.ToggleKind(CSongProfile::kTypeAcapella);
+                    view.SetVisibleRows(count);
+                    if (view.GetRows().size() != static_cast<size_t>(count / 10)) Fail("the filter lost songs");
+                    view.ToggleKind(CSongProfile::kTypeSong);
+                    view.ToggleKind(CSongProfile::kTypeAcapella);
+                    view.SetVisibleRows(30);
+                }));
+
+    CFindMusicView find(ui, database, config, {});
+    find.GetFields().mixer = "dub";
+    std::printf("find_mixer_%s: %.1f ms\n", size.c_str(), MedianMilliseconds(3, [&] {
+                    if (find.Find().size() != static_cast<size_t>(count / 50)) Fail("find lost songs");
+                }));
+    std::printf("find_title_%s: %.1f ms\n", size.c_str(), MedianMilliseconds(3, [&] {
+                    if (FindSongKeys(database, SongTextField::Title, "itle 12345").empty()) Fail("no title found");
+                }));
+}
+
+}  // namespace
+
+// Arguments: the number of files to add (10000) and of songs to list (100000).
+int main(int argc, char** argv) {
+    const int files = argc > 1 ? std::max(10, std::atoi(argv[1])) : 10000;
+    const int songs = argc > 2 ? std::max(1000, std::atoi(argv[2])) : 100000;
+    const std::string dir =
+        (fs::temp_directory_path() / ("vantor-library-bench-" + std::to_string(::getpid()))).string() + "/";
+    fs::create_directories(dir);
+    BenchBatchAdd(dir, files);
+    BenchListing(dir + "big/", songs);
+    fs::remove_all(dir);
+    return 0;
+}
