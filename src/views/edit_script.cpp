@@ -203,7 +203,7 @@ private:
     std::deque<MessageAnswer> m_queue;
 };
 
-EditScript::EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, const CConfiguration& config,
+EditScript::EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, CConfiguration& config,
                        IUserInterface& fallback, std::ostream& out, std::ostream& err)
     : m_database(database),
       m_effects(effects),
@@ -234,6 +234,7 @@ EditScript::EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, co
         {"tempo", &EditScript::Tempo},          {"blank", &EditScript::Blank},
         {"section", &EditScript::Section},      {"adjust", &EditScript::Adjust},
         {"adjust-all", &EditScript::AdjustAll}, {"nudge", &EditScript::Nudge},
+        {"effect", &EditScript::EffectPreset},  {"preset", &EditScript::QuickPreset},
     };
 }
 
@@ -256,6 +257,10 @@ bool EditScript::Open(const std::string& path) {
               << dialog.GetSegmentTempoText() << " (set " << dialog.GetInsertTempoText()
               << "): " << ChoiceName(dialog.GetChoice()) << "\n";
         return true;
+    });
+    // The effects dialog of Add Effect runs the steps of the add-effect line.
+    m_view->SetApplyEffects(m_effects, &m_config, [this](CApplyEffectsDialog& dialog) {
+        return RunEffectsDialog(dialog, m_effectSteps);
     });
     // Event editors refill when the set editor changes their track.
     m_view->SetTrackChangedListener([this](CTrack* track) {
@@ -298,7 +303,27 @@ run (exit code 2) without saving.
   edit                           Edit Segment: what the segment designer receives
   replace [start=FRAME] [end=FRAME] [ratio=R] [tempo=BPM] [name=TEXT]
                                  hand a changed copy of the segment back
-  add-effect                     the checks of Add Effect
+  add-effect [STEP ...]          Add Effect: the "Apply Effects" dialog on the selected
+                                 track between the markers; the steps run in order,
+                                 then the effects and where they land are listed and
+                                 OK applies them to every segment met:
+                                   profile=NAME       choose a profile preset
+                                   add=EFFECT/PARAM   Add through "Select Effect"
+                                   select=ROW         select a row of "Effects:"
+                                   remove             remove the selected effect
+                                   waveform=NAME      choose a shape for it
+                                   points=S:V,S:V...  its curve by hand (S on 0..9999,
+                                                      V the parameter's value)
+                                   reverse            reverse its curve
+                                   save-waveform=NAME | remove-waveform
+                                   save-profile=NAME | remove-profile
+                                   slot=1..6          store the profile's name in a
+                                                      quick preset slot
+                                   cancel             close without applying
+  effect apply PRESET            apply a profile preset between the markers without
+                                 the dialog
+  preset 1..6                    the quick preset commands: the preset named in the
+                                 slot between the markers
   copy-to-profile                store the current segment in its song's profile
   check | check goto ROW         Check Set and its rows
   loop                           Set Loop between the markers
@@ -556,10 +581,103 @@ void EditScript::Replace(const Words& words) {
 }
 
 void EditScript::AddEffect(const Words& words) {
-    Expect(words, 0, 0, "add-effect");
-    if (m_view->AddEffect())
-        m_out << "add-effect: track " << m_view->GetState().GetSelectedTrack() << " frames "
-              << m_view->GetState().GetLeftPosition() << "-" << m_view->GetState().GetRightPosition() << "\n";
+    m_effectSteps = words;
+    const bool applied = m_view->AddEffect();
+    m_effectSteps.clear();
+    if (applied) m_out << "add-effect: applied\n";
+}
+
+bool EditScript::RunEffectsDialog(CApplyEffectsDialog& dialog, const Words& words) {
+    m_out << dialog.GetTitle() << ": track " << m_view->GetState().GetSelectedTrack() << " frames "
+          << m_view->GetState().GetLeftPosition() << "-" << m_view->GetState().GetRightPosition() << "\n";
+    for (size_t i = 1; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        const auto equals = word.find('=');
+        const std::string step = word.substr(0, equals);
+        const std::string value = equals == std::string::npos ? std::string() : word.substr(equals + 1);
+        const bool valued = equals != std::string::npos;
+        if (step == "cancel" && !valued) {
+            m_out << "add-effect: cancelled\n";
+            return false;
+        } else if (step == "profile" && valued) {
+            if (!dialog.ChooseProfile(value)) m_out << "add-effect: no profile \"" << value << "\"\n";
+        } else if (step == "add" && valued) {
+            const auto slash = value.find('/');
+            if (slash == std::string::npos) throw ScriptError("add= takes EFFECT/PARAMETER, not \"" + value + "\"");
+            if (!dialog.AddEffect(value.substr(0, slash), value.substr(slash + 1)))
+                m_out << "add-effect: no registered effect parameter \"" << value << "\"\n";
+        } else if (step == "select" && valued) {
+            dialog.ChooseEffect(Whole(value, "a row") - 1);
+        } else if (step == "remove" && !valued) {
+            dialog.RemoveEffect();
+        } else if (step == "waveform" && valued) {
+            if (!dialog.ChooseWaveform(value)) m_out << "add-effect: no waveform \"" << value << "\"\n";
+        } else if (step == "points" && valued) {
+            std::vector<CurvePoint> points;
+            size_t from = 0;
+            while (from <= value.size()) {
+                const size_t comma = std::min(value.find(',', from), value.size());
+                const std::string point = value.substr(from, comma - from);
+                const auto colon = point.find(':');
+                if (colon == std::string::npos) throw ScriptError("a curve point is S:V, not \"" + point + "\"");
+                const int at = Whole(point.substr(0, colon), "a curve place");
+                const std::string level = point.substr(colon + 1);
+                const double v = level == "-inf" ? -HUGE_VAL : Number(level, "a curve value");
+                points.push_back({at, v});
+                from = comma + 1;
+            }
+            if (::vantor::Status set = dialog.SetPoints(points); !set) m_answers->ShowRefusal(set.Error());
+        } else if (step == "reverse" && !valued) {
+            dialog.Reverse();
+        } else if (step == "save-waveform" && valued) {
+            dialog.SetWaveformText(value);
+            dialog.AddWaveform();
+        } else if (step == "remove-waveform" && !valued) {
+            dialog.RemoveWaveform();
+        } else if (step == "save-profile" && valued) {
+            dialog.SetProfileText(value);
+            dialog.AddProfile();
+        } else if (step == "remove-profile" && !valued) {
+            dialog.RemoveProfile();
+        } else if (step == "slot" && valued) {
+            const int slot = Whole(value, "a preset slot");
+            if (slot < 1 || slot > CApplyEffectsDialog::kQuickPresets) throw ScriptError("the preset slots are 1 to 6");
+            if (dialog.StoreQuickPreset(slot - 1))
+                m_out << "preset " << slot << ": " << dialog.GetQuickPresetCaption(slot - 1) << "\n";
+        } else {
+            throw ScriptError("unknown add-effect step \"" + word + "\"");
+        }
+    }
+    const std::vector<std::string> labels = dialog.GetEffectLabels();
+    const int selected = dialog.GetSelectedEffect();
+    m_out << "profile \"" << dialog.GetProfileNames()[static_cast<size_t>(dialog.GetSelectedProfile())]
+          << "\", waveform \"" << dialog.GetWaveformText() << "\"\n";
+    for (size_t row = 0; row < labels.size(); ++row) {
+        m_out << "  " << row + 1 << ". " << labels[row] << (static_cast<int>(row) == selected ? " *" : "") << "\n";
+        if (static_cast<int>(row) != selected) continue;
+        for (const auto& piece : dialog.GetPreview())
+            m_out << "     " << piece.start << "-" << piece.end << ": " << piece.from << " to " << piece.to << "\n";
+    }
+    return true;
+}
+
+void EditScript::EffectPreset(const Words& words) {
+    if (words.size() != 3 || words[1] != "apply") throw ScriptError("usage: effect apply PRESET");
+    if (m_view->ApplyEffectPreset(words[2])) m_out << "effect: \"" << words[2] << "\" applied\n";
+    else m_out << "effect: \"" << words[2] << "\" changed nothing\n";
+}
+
+void EditScript::QuickPreset(const Words& words) {
+    Expect(words, 1, 1, "preset 1..6");
+    const int slot = Whole(words[1], "a preset slot");
+    if (slot < 1 || slot > CApplyEffectsDialog::kQuickPresets) throw ScriptError("the preset slots are 1 to 6");
+    if (!m_view->IsQuickPresetEnabled(slot - 1)) {
+        m_out << "preset " << slot << ": the slot holds no preset\n";
+        return;
+    }
+    if (m_view->QuickPreset(slot - 1)) m_out << "preset " << slot << ": \"" << m_config.GetEffectPresetName(slot - 1)
+                                            << "\" applied\n";
+    else m_out << "preset " << slot << ": changed nothing\n";
 }
 
 void EditScript::CopyToProfile(const Words& words) {

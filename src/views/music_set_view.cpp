@@ -43,6 +43,7 @@ CMusicSetView::CMusicSetView(IUserInterface& ui, CMusicDatabase* database, CMusi
                              const CConfiguration& config, double leftMarker, double rightMarker)
     : m_ui(ui),
       m_database(database),
+      m_config(config),
       m_path(std::move(path)),
       m_state(set, config, leftMarker, rightMarker),
       m_commands(m_state),
@@ -136,7 +137,41 @@ bool CMusicSetView::AddEffect() {
         m_ui.ShowRefusal(span.Error());
         return false;
     }
-    return true;
+    if (!m_effectsConfig || !m_applyEffectsRunner) return false;
+    CApplyEffectsDialog dialog(m_ui, m_effects, *m_effectsConfig);
+    dialog.Open(m_state, span->track, span->start, span->end);
+    if (!m_applyEffectsRunner(dialog)) {
+        dialog.Cancel();
+        return false;
+    }
+    auto applied = dialog.Ok();
+    if (!applied) m_ui.ShowRefusal(applied.Error());
+    Changed();
+    return applied && applied.Value() > 0;
+}
+
+bool CMusicSetView::IsQuickPresetEnabled(int slot) const {
+    const CConfiguration& config = m_effectsConfig ? *m_effectsConfig : m_config;
+    return *config.GetEffectPresetName(slot) != '\0';
+}
+
+bool CMusicSetView::QuickPreset(int slot) {
+    if (!IsQuickPresetEnabled(slot)) return false;
+    const CConfiguration& config = m_effectsConfig ? *m_effectsConfig : m_config;
+    return ApplyEffectPreset(config.GetEffectPresetName(slot));
+}
+
+bool CMusicSetView::ApplyEffectPreset(const std::string& name) {
+    auto span = m_commands.CheckAddEffect();
+    if (!span) {
+        m_ui.ShowRefusal(span.Error());
+        return false;
+    }
+    const CConfiguration& config = m_effectsConfig ? *m_effectsConfig : m_config;
+    auto applied = CApplyEffectsDialog::ApplyPreset(m_effects, config, m_state, span->track, span->start, span->end, name);
+    if (!applied) m_ui.ShowRefusal(applied.Error());
+    Changed();
+    return applied && applied.Value() > 0;
 }
 
 bool CMusicSetView::CopyToProfile() {
