@@ -18,7 +18,7 @@ double EffectLevels::ToFraction(double value) const {
 }
 
 double EffectLevels::Between(double a, double b, double t) const {
-    if (!(t > 0)) return a;
+    if (!(t > 0) || a == b) return a;
     if (t >= 1) return b;
     if (!m_effect) return a + (b - a) * t;
     const int from = m_effect->ValueToPosition(m_parameter.c_str(), a, kControlSteps);

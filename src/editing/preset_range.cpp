@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "editing/effect_levels.h"
@@ -12,17 +13,9 @@ namespace vantor {
 
 namespace {
 
-// One piece in frames of whatever timeline it lies on.
-struct Piece {
-    int64_t start;
-    int64_t end;
-    double from;
-    double to;
-};
-
 // The part of a piece within [low, high], its levels taken along the
 // effect's control; false when they do not meet.
-bool Clip(const Piece& piece, int64_t low, int64_t high, const EffectLevels& levels, Piece& clipped) {
+bool Clip(const CurvePiece& piece, int64_t low, int64_t high, const EffectLevels& levels, CurvePiece& clipped) {
     const int64_t start = std::max(piece.start, low);
     const int64_t end = std::min(piece.end, high);
     if (start > end) return false;
@@ -64,27 +57,27 @@ CEffectProfile* ProfileFor(CSegmentDesign& design, const CEffectProfile& like) {
 // an end keep what lies outside, so the new pieces never overlap old ones.
 void ClearSpan(CEffectProfile& profile, int64_t from, int64_t to, const EffectLevels& levels) {
     auto& curve = profile.GetCurve();
-    std::vector<Piece> kept;
+    std::vector<CurvePiece> kept;
     for (auto* n = curve.GetHead(); n;) {
         auto* next = n->GetNext();
         const CEffect& e = *n->GetItem();
-        const Piece piece{e.GetStart(), e.GetEnd(), e.GetStartLevel(), e.GetEndLevel()};
+        const CurvePiece piece{e.GetStart(), e.GetEnd(), e.GetStartLevel(), e.GetEndLevel()};
         if (piece.end >= from && piece.start <= to) {
-            Piece part;
+            CurvePiece part;
             if (piece.start < from && Clip(piece, piece.start, from - 1, levels, part)) kept.push_back(part);
             if (piece.end > to && Clip(piece, to + 1, piece.end, levels, part)) kept.push_back(part);
             curve.Remove(n);
         }
         n = next;
     }
-    for (const Piece& piece : kept)
+    for (const CurvePiece& piece : kept)
         profile.AddPiece(static_cast<int32_t>(piece.start), static_cast<int32_t>(piece.end), piece.from, piece.to);
 }
 
 }  // namespace
 
-std::vector<CEffect> PresetRange::Stretch(const CEffectProfile& profile, int32_t a, int32_t b) {
-    std::vector<CEffect> pieces;
+std::vector<CurvePiece> PresetRange::Stretch(const CEffectProfile& profile, int32_t a, int32_t b) {
+    std::vector<CurvePiece> pieces;
     const double f = (static_cast<double>(b) - a) * 0.0001;
     auto& curve = profile.GetCurve();
     std::lock_guard lock(curve.Lock());
@@ -95,8 +88,7 @@ std::vector<CEffect> PresetRange::Stretch(const CEffectProfile& profile, int32_t
         const int64_t start = first ? a + static_cast<int64_t>(std::trunc(f * piece.GetStart())) : previousEnd + 1;
         const int64_t end = a + static_cast<int64_t>(std::trunc(f * piece.GetEnd()));
         if (end < start) continue;
-        pieces.emplace_back(static_cast<int32_t>(start), static_cast<int32_t>(end), piece.GetStartLevel(),
-                            piece.GetEndLevel());
+        pieces.push_back({start, end, piece.GetStartLevel(), piece.GetEndLevel()});
         previousEnd = end;
         first = false;
     }
@@ -113,7 +105,7 @@ Result<int32_t> PresetRange::Apply(SetEditorState& state, CEffectManagerImpl* ef
                        "Add Effect", MessageIcon::Error};
     struct Stretched {
         const CEffectProfile* profile;
-        std::vector<CEffect> pieces;
+        std::vector<CurvePiece> pieces;
         EffectLevels levels;
     };
     std::vector<Stretched> stretched;
@@ -141,18 +133,17 @@ Result<int32_t> PresetRange::Apply(SetEditorState& state, CEffectManagerImpl* ef
         const CSegment& segment = *changedDesign->GetSegment();
         bool touched = false;
         for (const Stretched& s : stretched) {
-            std::vector<Piece> parts;
-            for (const CEffect& e : s.pieces) {
-                Piece part;
-                if (Clip({e.GetStart(), e.GetEnd(), e.GetStartLevel(), e.GetEndLevel()}, position, last, s.levels, part))
-                    parts.push_back(part);
+            std::vector<CurvePiece> parts;
+            for (const CurvePiece& piece : s.pieces) {
+                CurvePiece part;
+                if (Clip(piece, position, last, s.levels, part)) parts.push_back(part);
             }
             if (parts.empty()) continue;
             CEffectProfile& into = *ProfileFor(*changedDesign, *s.profile);
             const int64_t from = SongFrame(segment, event->GetPosition(), parts.front().start);
             const int64_t to = SongFrame(segment, event->GetPosition(), parts.back().end);
             ClearSpan(into, from, to, s.levels);
-            for (const Piece& part : parts)
+            for (const CurvePiece& part : parts)
                 into.AddPiece(SongFrame(segment, event->GetPosition(), part.start),
                               SongFrame(segment, event->GetPosition(), part.end), part.from, part.to);
             touched = true;

@@ -159,8 +159,9 @@ std::vector<CApplyEffectsDialog::PreviewRow> CApplyEffectsDialog::GetPreview() c
     };
     const bool onRange = m_state && m_left < m_right;
     if (onRange) {
-        for (const CEffect& piece : PresetRange::Stretch(*profile, m_left, m_right))
-            rows.push_back({piece.GetStart(), piece.GetEnd(), text(piece.GetStartLevel()), text(piece.GetEndLevel())});
+        for (const CurvePiece& piece : PresetRange::Stretch(*profile, m_left, m_right))
+            rows.push_back({static_cast<int32_t>(piece.start), static_cast<int32_t>(piece.end), text(piece.from),
+                            text(piece.to)});
         return rows;
     }
     for (auto* n = profile->GetCurve().GetHead(); n; n = n->GetNext()) {
@@ -305,17 +306,17 @@ Status CApplyEffectsDialog::SetPoints(const std::vector<CurvePoint>& points) {
 void CApplyEffectsDialog::Reverse() {
     CEffectProfile* profile = Selected();
     if (!profile) return;
-    std::vector<CEffect> reversed;
+    std::vector<CurvePiece> reversed;
     for (auto* n = profile->GetCurve().GetHead(); n; n = n->GetNext()) {
         const CEffect& piece = *n->GetItem();
-        reversed.emplace_back(kScaleEnd - piece.GetEnd(), kScaleEnd - piece.GetStart(), piece.GetEndLevel(),
-                              piece.GetStartLevel());
+        reversed.push_back({kScaleEnd - piece.GetEnd(), kScaleEnd - piece.GetStart(), piece.GetEndLevel(),
+                            piece.GetStartLevel()});
     }
     profile->GetCurve().RemoveAll();
     std::sort(reversed.begin(), reversed.end(),
-              [](const CEffect& a, const CEffect& b) { return a.GetStart() < b.GetStart(); });
-    for (const CEffect& piece : reversed)
-        profile->AddPiece(piece.GetStart(), piece.GetEnd(), piece.GetStartLevel(), piece.GetEndLevel());
+              [](const CurvePiece& a, const CurvePiece& b) { return a.start < b.start; });
+    for (const CurvePiece& piece : reversed)
+        profile->AddPiece(static_cast<int32_t>(piece.start), static_cast<int32_t>(piece.end), piece.from, piece.to);
 }
 
 bool CApplyEffectsDialog::AddWaveform() {

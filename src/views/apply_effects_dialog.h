@@ -8,6 +8,7 @@
 #include "model/effect_preset_file.h"
 #include "platform/result.h"
 #include "platform/user_interface.h"
+#include "vantor/effect_api.h"
 
 namespace vantor {
 

@@ -217,5 +217,53 @@ save
     EXPECT_NE(err.str().find("the nudges are"), std::string::npos);
 }
 
+TEST_F(EditScriptTest, AddEffectRunsTheEffectsDialogAndPresetsApplyByNameOrSlot) {
+    effects.RegisterEffect(new test::LinearEffect("Volume", {"Level"}));
+    config.SetProgramDirectory(library.Dir().Path());
+    ASSERT_TRUE(Run(R"(track 1
+marker left 2
+marker right 4
+add-effect add=Volume/Level waveform=Flat points=0:0,9999:1 reverse save-profile=Down slot=2
+effect apply Down
+preset 2
+preset 3
+add-effect profile=Down cancel
+add-effect profile=Nope
+add-effect add=Volume/Depth
+save
+)")) << err.str();
+    EXPECT_EQ(out.str(),
+              "Apply Effects: track 1 frames 88200-176400\n"
+              "preset 2: Down\n"
+              "profile \"Down\", waveform \"Flat\"\n"
+              "  1. Volume / Level *\n"
+              "     88200-176391: 1.00 to 0.00\n"
+              "add-effect: applied\n"
+              "effect: \"Down\" applied\n"
+              "preset 2: \"Down\" applied\n"
+              "preset 3: the slot holds no preset\n"
+              "Apply Effects: track 1 frames 88200-176400\n"
+              "add-effect: cancelled\n"
+              "Apply Effects: track 1 frames 88200-176400\n"
+              "add-effect: no profile \"Nope\"\n"
+              "profile \"<none>\", waveform \"Linear\"\n"
+              "Apply Effects: track 1 frames 88200-176400\n"
+              "add-effect: no registered effect parameter \"Volume/Depth\"\n"
+              "profile \"<none>\", waveform \"Linear\"\n");
+    EXPECT_STREQ(config.GetEffectPresetName(1), "Down");
+    auto set = Saved();
+    ASSERT_TRUE(set);
+    auto& profiles = set->GetTrack(1)->GetEvents().GetHead()->GetItem()->GetSegment()->GetEffectProfiles();
+    ASSERT_EQ(profiles.GetCount(), 1) << "each application replaced the curve over the same range";
+    const CEffect& piece = *profiles.GetAt(0)->GetCurve().GetHead()->GetItem();
+    EXPECT_EQ(piece.GetStart(), 88200 - 44100);  // frames of the song, which starts at 1 s
+    EXPECT_EQ(piece.GetEnd(), 176391 - 44100);
+    EXPECT_EQ(piece.GetStartLevel(), 1.0);
+    EXPECT_EQ(piece.GetEndLevel(), 0.0);
+    EXPECT_FALSE(Run("preset 7\n"));
+    EXPECT_FALSE(Run("effect show Down\n"));
+    EXPECT_FALSE(Run("add-effect bogus\n"));
+}
+
 }  // namespace
 }  // namespace vantor

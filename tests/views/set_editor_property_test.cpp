@@ -3,6 +3,10 @@
 #include <random>
 
 #include "editing/editing_fixtures.h"
+#include "effects/effects_fixture.h"
+#include "engine/effect_manager_impl.h"
+#include "model/builtin_presets.h"
+#include "model/effect_preset_file.h"
 #include "platform/scripted_user_interface.h"
 #include "views/event_editor_view.h"
 #include "views/music_set_view.h"
@@ -61,6 +65,23 @@ protected:
                                             InsertChoice::Nothing};
             dialog.Choose(choices[Uniform(0, 3)]);
             return Uniform(0, 5) > 0;
+        });
+        // The wizard's fades in the presets file, two of them in quick slots.
+        effects.LoadEffectLibraries(test::BuildDir());
+        config.SetProgramDirectory(presetsDir.Path());
+        EffectPresets presets;
+        for (const auto& fade : BuiltInPresets::ReservedFades()) presets.profiles->Add(fade.get());
+        ASSERT_TRUE(WriteEffectPresets(presets, presetsDir / "EFFECTS.PST"));
+        config.SetEffectPresetName(0, "Fade In");
+        config.SetEffectPresetName(3, "Not There");
+        view.SetApplyEffects(&effects, &config, [this](CApplyEffectsDialog& dialog) {
+            const char* profiles[] = {"Fade Out", "Hold 2", "<none>"};
+            dialog.ChooseProfile(std::string(profiles[Uniform(0, 2)]));
+            if (Uniform(0, 1)) dialog.AddEffect("Echo", "Decay");
+            const char* shapes[] = {"Flat", "Linear", "Fast Log", "Slow Log"};
+            dialog.ChooseWaveform(std::string(shapes[Uniform(0, 3)]));
+            if (Uniform(0, 1)) dialog.Reverse();
+            return Uniform(0, 4) > 0;
         });
         view.SetMixingHelper([this](const SegmentAt& chosen, const SegmentAt&) -> std::optional<int32_t> {
             if (Uniform(0, 2) == 0) return std::nullopt;
@@ -158,6 +179,14 @@ protected:
             case 23: view.AdjustToTempo(); break;
             case 24: view.AdjustAll(); break;
             case 25: view.NudgeSpeed(Uniform(0, 7)); break;
+            case 26: {
+                const char* names[] = {"Fade In", "Fade Out", "Hold 1", "Missing"};
+                view.GetState().SetSelectedTrack(Uniform(0, 3));
+                view.ApplyEffectPreset(names[Uniform(0, 3)]);
+                break;
+            }
+            case 27: view.QuickPreset(Uniform(0, 5)); break;
+            case 28: view.AddEffect(); break;
         }
     }
 
@@ -188,9 +217,11 @@ protected:
     }
 
     static constexpr double kRatios[] = {0.5, 0.97, 1.0, 1.5, 2.0};
-    static constexpr int kCommands = 26;
+    static constexpr int kCommands = 29;
     std::mt19937 random;
     RandomUser user{random};
+    test::TempDir presetsDir;
+    CEffectManagerImpl effects;
     test::SongLibrary library;
     std::vector<std::string> songs;
     CConfiguration config;
