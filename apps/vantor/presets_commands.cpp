@@ -149,28 +149,34 @@ void AddCurve(CApplyEffectsDialog& dialog, const std::string& spec) {
     if (Status set = dialog.SetPoints(points); !set) throw CommandFailure(set.Error().text);
 }
 
+// The delivered fades, added where the file has no preset of their name;
+// presets the user made under those names are kept.
+int AddFades(CommandContext& context) {
+    const std::string path = CApplyEffectsDialog::PresetsPath(context.config);
+    EffectPresets presets = ReadEffectPresets(path);
+    if (!presets.clean)
+        context.ui.MessageBox("The effect presets file " + path + " is damaged. What could be read is kept; the file is "
+                                  "kept as " + path + kDamagedPresetsSuffix + " before it is written again.",
+                              "Apply Effects", MessageButtons::Ok, MessageIcon::Exclamation);
+    int added = 0;
+    for (const auto& fade : BuiltInPresets::ReservedFades()) {
+        if (presets.FindProfile(fade->GetName())) {
+            std::printf("Kept profile preset %s\n", fade->GetName());
+            continue;
+        }
+        presets.profiles->Add(fade.get());
+        std::printf("Added profile preset %s\n", fade->GetName());
+        ++added;
+    }
+    if (added > 0 && !WriteEffectPresets(presets, path)) throw CommandFailure("cannot write " + path);
+    return 0;
+}
+
 int AddPreset(CommandContext& context, const PresetsOptions& o) {
     if (o.fades) {
         if (!o.name.empty() || !o.profiles.empty() || o.waveform)
             throw UsageError("--fades installs the mixing wizard's four fades and takes nothing else");
-        for (const auto& fade : BuiltInPresets::ReservedFades()) {
-            CApplyEffectsDialog dialog(context.ui, &context.Effects(), context.config);
-            dialog.OpenPresets();
-            auto& profiles = fade->GetEffectProfiles();
-            for (int32_t i = 0; i < profiles.GetCount(); ++i) {
-                const CEffectProfile& profile = *profiles.GetAt(i);
-                std::string spec = std::string(profile.GetEffectName()) + "/" + profile.GetParameterName() + "=";
-                for (auto* n = profile.GetCurve().GetHead(); n; n = n->GetNext())
-                    spec += std::to_string(n->GetItem()->GetStart()) + ":" + Level(n->GetItem()->GetStartLevel()) + ",";
-                const CEffect& last = *profile.GetCurve().GetTail()->GetItem();
-                spec += std::to_string(last.GetEnd()) + ":" + Level(last.GetEndLevel());
-                AddCurve(dialog, spec);
-            }
-            dialog.SetProfileText(fade->GetName());
-            if (!dialog.AddProfile()) return 1;
-            std::printf("Added profile preset %s\n", fade->GetName());
-        }
-        return 0;
+        return AddFades(context);
     }
     if (o.name.empty() || o.profiles.empty())
         throw UsageError("presets add NAME EFFECT/PARAMETER=S:V,S:V,... (or --fades)");

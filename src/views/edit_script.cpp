@@ -1,5 +1,6 @@
 #include "views/edit_script.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -581,6 +582,17 @@ void EditScript::Replace(const Words& words) {
 }
 
 void EditScript::AddEffect(const Words& words) {
+    // Steps are checked before the editor opens the dialog, so a line that is
+    // not understood changes nothing.
+    static const std::vector<std::string> valued = {"profile", "add", "select", "waveform", "points",
+                                                    "save-waveform", "save-profile", "slot"};
+    static const std::vector<std::string> bare = {"remove", "reverse", "remove-waveform", "remove-profile", "cancel"};
+    for (size_t i = 1; i < words.size(); ++i) {
+        const auto equals = words[i].find('=');
+        const auto& names = equals == std::string::npos ? bare : valued;
+        if (std::find(names.begin(), names.end(), words[i].substr(0, equals)) == names.end())
+            throw ScriptError("unknown add-effect step \"" + words[i] + "\"");
+    }
     m_effectSteps = words;
     const bool applied = m_view->AddEffect();
     m_effectSteps.clear();

@@ -376,7 +376,7 @@ TEST_F(EffectCommandsTest, AddEffectChecksTheTrackAndMarkersThenOpensTheDialog) 
     EXPECT_EQ(segment->GetSegment()->GetEffectProfiles().GetCount(), 1);
     EXPECT_TRUE(view.TakeRepaintRows().count(1));
     ASSERT_TRUE(view.Undo());
-    EXPECT_EQ(segment->GetSegment()->GetEffectProfiles().GetCount(), 0);
+    EXPECT_EQ(set->GetTrack(1)->GetEvents().GetHead()->GetItem()->GetSegment()->GetEffectProfiles().GetCount(), 0);
 }
 
 TEST_F(EffectCommandsTest, QuickPresetsApplyTheNamedPresetOnlyWhenTheSlotHoldsOne) {

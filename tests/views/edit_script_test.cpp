@@ -249,7 +249,8 @@ save
               "profile \"<none>\", waveform \"Linear\"\n"
               "Apply Effects: track 1 frames 88200-176400\n"
               "add-effect: no registered effect parameter \"Volume/Depth\"\n"
-              "profile \"<none>\", waveform \"Linear\"\n");
+              "profile \"<none>\", waveform \"Linear\"\n"
+              "saved " + path + "\n");
     EXPECT_STREQ(config.GetEffectPresetName(1), "Down");
     auto set = Saved();
     ASSERT_TRUE(set);

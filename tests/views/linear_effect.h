@@ -11,7 +11,7 @@ namespace vantor::test {
 
 // An effect type whose values run from 1.0 at the top of a control to 0.0 at
 // the bottom, shown with two decimals; its default is 0.5.
-class LinearEffect : public IEffect {
+class LinearEffect final : public IEffect {
 public:
     LinearEffect(std::string name, std::vector<std::string> parameters)
         : m_name(std::move(name)), m_parameters(std::move(parameters)) {}
