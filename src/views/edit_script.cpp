@@ -236,6 +236,7 @@ EditScript::EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, CC
         {"section", &EditScript::Section},      {"adjust", &EditScript::Adjust},
         {"adjust-all", &EditScript::AdjustAll}, {"nudge", &EditScript::Nudge},
         {"effect", &EditScript::EffectPreset},  {"preset", &EditScript::QuickPreset},
+        {"mix-helper", &EditScript::MixHelper}, {"suggest", &EditScript::Suggest},
     };
 }
 
@@ -325,6 +326,16 @@ run (exit code 2) without saving.
                                  the dialog
   preset 1..6                    the quick preset commands: the preset named in the
                                  slot between the markers
+  mix-helper TRACK1 @TIME TRACK2 @TIME c1=SEC c2=SEC [join=mix|cut|none]
+       [fades=IN,HOLD,OUT] [mark=on|off] [tune=0..1000]
+                                 the Mixing Helper's OK: the second segment joins
+                                 the first, song 1's cursor c1 meeting song 2's
+                                 cursor c2 (seconds in each song); fades in bars at
+                                 the first segment's tempo ("Fade In", "Hold 2" on
+                                 the second's track, "Hold 1", "Fade Out" on the
+                                 first's); mark=on marks the mixing point with a
+                                 tempo change; tune is the "R" slider (500: none)
+  suggest                        Make Mix Suggestion for the current segment
   copy-to-profile                store the current segment in its song's profile
   check | check goto ROW         Check Set and its rows
   loop                           Set Loop between the markers
@@ -677,6 +688,66 @@ void EditScript::EffectPreset(const Words& words) {
     if (words.size() != 3 || words[1] != "apply") throw ScriptError("usage: effect apply PRESET");
     if (m_view->ApplyEffectPreset(words[2])) m_out << "effect: \"" << words[2] << "\" applied\n";
     else m_out << "effect: \"" << words[2] << "\" changed nothing\n";
+}
+
+void EditScript::MixHelper(const Words& words) {
+    const char* usage = "mix-helper TRACK1 @TIME TRACK2 @TIME c1=SEC c2=SEC [join=mix|cut|none] "
+                        "[fades=IN,HOLD,OUT] [mark=on|off] [tune=0..1000]";
+    if (words.size() < 5) throw ScriptError(std::string("usage: ") + usage);
+    auto options = Options(words, 5, {"c1", "c2", "join", "fades", "mark", "tune"});
+    if (!options.count("c1") || !options.count("c2")) throw ScriptError(std::string("usage: ") + usage);
+    SetEditorState& state = m_view->GetState();
+    auto segmentAt = [&](const std::string& row, const std::string& at) {
+        const int track = Row(row);
+        const double seconds = At(at);
+        CEvent* event = state.EventAt(track, static_cast<int32_t>(std::trunc(seconds * state.GetSampleRate())));
+        if (track < 1 || !event || !event->GetSegment())
+            throw ScriptError("no segment plays on track " + row + " at " + at);
+        return SegmentAt{track, event};
+    };
+    const SegmentAt first = segmentAt(words[1], words[2]);
+    const SegmentAt second = segmentAt(words[3], words[4]);
+    MixingFields fields;
+    fields.cursor1 = Seconds(options["c1"]);
+    fields.cursor2 = Seconds(options["c2"]);
+    const std::string join = options.count("join") ? options["join"] : "mix";
+    if (join == "mix") fields.join = MixingFields::Join::Mix;
+    else if (join == "cut") fields.join = MixingFields::Join::Cut;
+    else if (join == "none") fields.join = MixingFields::Join::None;
+    else throw ScriptError("join= is mix, cut or none");
+    if (options.count("fades")) {
+        const std::string& bars = options["fades"];
+        const auto a = bars.find(',');
+        const auto b = a == std::string::npos ? std::string::npos : bars.find(',', a + 1);
+        if (b == std::string::npos) throw ScriptError("fades= is IN,HOLD,OUT in bars");
+        fields.fadesEnabled = true;
+        fields.fadeInBars = Whole(bars.substr(0, a), "fade-in bars");
+        fields.holdBars = Whole(bars.substr(a + 1, b - a - 1), "hold bars");
+        fields.fadeOutBars = Whole(bars.substr(b + 1), "fade-out bars");
+        if (fields.fadeInBars < 0 || fields.holdBars < 0 || fields.fadeOutBars < 0 || fields.fadeInBars > 10000 ||
+            fields.holdBars > 10000 || fields.fadeOutBars > 10000)
+            throw ScriptError("fade bars are whole numbers from 0 to 10000");
+    }
+    if (options.count("mark")) {
+        if (options["mark"] != "on" && options["mark"] != "off") throw ScriptError("mark= is on or off");
+        fields.markWithTempoChange = options["mark"] == "on";
+    }
+    if (options.count("tune")) {
+        const int tune = Whole(options["tune"], "tune=");
+        if (tune < 0 || tune > 1000) throw ScriptError("tune= runs from 0 to 1000");
+        fields.ratio2 = MixingWizard::FineTunedRatio(second.event->GetSegment()->GetSegment()->GetRatio(), tune);
+    }
+    auto point = m_view->MixSegments(first, second, fields);
+    if (!point) return;
+    if (*point >= 0) m_out << "mix-helper: mixing point @" << *point << "\n";
+    else m_out << "mix-helper: done\n";
+}
+
+void EditScript::Suggest(const Words& words) {
+    Expect(words, 0, 0, "suggest");
+    const std::vector<std::string> keys = m_view->MakeMixSuggestion();
+    m_out << "suggest: " << keys.size() << " song" << (keys.size() == 1 ? "" : "s") << "\n";
+    for (const std::string& key : keys) m_out << "  " << key << "\n";
 }
 
 void EditScript::QuickPreset(const Words& words) {

@@ -82,6 +82,8 @@ private:
     bool RunEffectsDialog(CApplyEffectsDialog& dialog, const Words& words);
     void EffectPreset(const Words& words);
     void QuickPreset(const Words& words);
+    void MixHelper(const Words& words);
+    void Suggest(const Words& words);
     void CopyToProfile(const Words& words);
     void Check(const Words& words);
     void Loop(const Words& words);

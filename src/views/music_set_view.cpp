@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "editing/history_group.h"
+#include "editing/mix_suggestion.h"
 #include "editing/segment_placement.h"
 #include "editing/song_lengths.h"
 #include "engine/set_player.h"
@@ -182,6 +183,30 @@ bool CMusicSetView::CopyToProfile() {
         return false;
     }
     return stored.Value();
+}
+
+std::vector<std::string> CMusicSetView::MakeMixSuggestion() {
+    const int32_t t = m_state.FirstAudioTrackWithSelection();
+    CEvent* event = t == SetEditorState::kNoTrack ? nullptr : m_state.GetCurrentEvent(t);
+    if (!m_database || !event) return {};
+    return MixSuggestion::For(*m_database, *event);
+}
+
+std::optional<int32_t> CMusicSetView::MixSegments(const SegmentAt& first, const SegmentAt& second,
+                                                  const MixingFields& fields) {
+    const CConfiguration& config = m_effectsConfig ? *m_effectsConfig : m_config;
+    MixingWizard wizard(m_state, SongLengthsFrom(m_database), first, second);
+    auto mixed = wizard.Ok(fields, [&](const std::string& preset, int32_t track, int32_t a, int32_t b) -> Status {
+        auto applied = CApplyEffectsDialog::ApplyPreset(m_effects, config, m_state, track, a, b, preset);
+        if (!applied) return applied.Error();
+        return Status::Success();
+    });
+    Changed();
+    if (!mixed) {
+        m_ui.ShowRefusal(mixed.Error());
+        return std::nullopt;
+    }
+    return mixed.Value();
 }
 
 CheckSetReport CMusicSetView::CheckSet() {

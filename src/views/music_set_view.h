@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editing/event_drag.h"
+#include "editing/mixing_wizard.h"
 #include "editing/segment_drop.h"
 #include "editing/set_check.h"
 #include "editing/set_edit_commands.h"
@@ -117,6 +118,14 @@ public:
     // markers, as the effects dialog constructed with a name applies it.
     bool ApplyEffectPreset(const std::string& name);
     bool CopyToProfile();
+    // "Make Mix Suggestion": the keys of the songs that fit the current
+    // segment of the first audio track with a selection, in title order;
+    // empty without such a segment or when its song has no profile.
+    std::vector<std::string> MakeMixSuggestion();
+    // The mixing wizard's OK on two segments: the fades are the presets of
+    // the effects dialog. The mixing point (or -1), or nothing when the user
+    // was told why the mix was refused.
+    std::optional<int32_t> MixSegments(const SegmentAt& first, const SegmentAt& second, const MixingFields& fields);
     CheckSetReport CheckSet();
     // A confirmed Check Set row: the track (above 0) becomes the selected
     // track and the view scrolls to the position.

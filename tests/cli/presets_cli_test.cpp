@@ -148,5 +148,70 @@ TEST_F(PresetsCliTest, AFadeAppliedOverTenSecondsIsHeardAsTheCurveSays) {
     }
 }
 
+// The mixing wizard's mix of two steady tones with fades of 2, 2 and 2 bars,
+// mixed down: each fade's level at the start, middle and end of its range.
+TEST_F(PresetsCliTest, TheWizardsMixOfTwoTonesIsHeardWithItsFades) {
+    auto tone = [&](const std::string& name, int16_t value) {
+        const std::string song = Path(name);
+        std::vector<int16_t> pcm(2 * 44100 * 40, value);
+        WaveWriter writer;
+        EXPECT_TRUE(writer.Open(song, WaveFormat{}));
+        EXPECT_TRUE(writer.Write(pcm.data(), pcm.size() * 2));
+        EXPECT_TRUE(writer.Finish(44100 * 40));
+        return song;
+    };
+    const std::string one = tone("Artist - One.wav", 3000);
+    const std::string two = tone("Artist - Two.wav", 2000);
+    ASSERT_EQ(Run("config set normalization off").exitCode, 0);
+    ASSERT_EQ(Run("db add \"" + one + "\" \"" + two + "\"").exitCode, 0);
+    ASSERT_EQ(Run("--yes set new " + Path("s.set") + " --tracks 2").exitCode, 0);
+    ASSERT_EQ(Run("set add " + Path("s.set") + " --track 1 --at 0 \"" + one + "\" --to 30").exitCode, 0);
+    ASSERT_EQ(Run("set add " + Path("s.set") + " --track 2 --at 31 \"" + two + "\" --to 20").exitCode, 0);
+    ASSERT_EQ(Run("presets add --fades").exitCode, 0);
+    RefPtr<CMusicSet> before = ReadSetFile(Path("s.set"));
+    ASSERT_TRUE(before);
+    const double tempo = before->GetTrack(1)->GetEvents().GetHead()->GetItem()->GetSegment()->GetTempo();
+    ASSERT_GT(tempo, 0.0);
+    {
+        std::ofstream script(Path("mix.txt"));
+        script << "mix-helper 1 @1 2 @32 c1=10 c2=0 join=mix fades=2,2,2 mark=on\nsave\n";
+    }
+    auto edited = Run("edit " + Path("s.set") + " --script " + Path("mix.txt"));
+    ASSERT_EQ(edited.exitCode, 0) << edited.err << edited.out;
+    EXPECT_NE(edited.out.find("mix-helper: mixing point @441000"), std::string::npos) << edited.out;
+    ASSERT_EQ(Run("mixdown " + Path("s.set") + " " + Path("mix.wav")).exitCode, 0);
+
+    // The ranges from the mixing point D = 10 s: two bars at the first
+    // segment's tempo each.
+    const int64_t bars = static_cast<int64_t>(std::trunc(240.0 * 2 * 44100 / tempo));
+    const int64_t d = 441000, h = d + bars, i = h + bars, e = i + bars;
+    CWaveFile mix(Path("mix.wav"), 100);
+    ASSERT_EQ(mix.GetOpenResult(), 0);
+    auto sampleAt = [&](int64_t frame) {
+        int16_t pair[2] = {};
+        EXPECT_TRUE(mix.Seek(static_cast<uint32_t>(frame)));
+        EXPECT_EQ(mix.ReadFrames(pair, 1), 1u);
+        return static_cast<double>(pair[0]);
+    };
+    const double a = 3000, b = 2000;
+    EXPECT_NEAR(sampleAt(d - 1000), a, 2);          // song 2 not yet in
+    auto expectLevel = [&](int64_t frame, double gainOne, double gainTwo) {
+        EXPECT_NEAR(sampleAt(frame), a * gainOne + b * gainTwo, 0.015 * (a + b)) << "frame " << frame;
+    };
+    // Fade In of song 2 over [D, H - 1] with song 1 held at full level.
+    expectLevel(d + 100, 1.0, 0.0);
+    expectLevel(d + bars / 2, 1.0, 0.5);
+    expectLevel(h - 100, 1.0, 1.0);
+    // Hold 1 and Hold 2 over [H, I - 1].
+    expectLevel(h + 100, 1.0, 1.0);
+    expectLevel(h + bars / 2, 1.0, 1.0);
+    expectLevel(i - 100, 1.0, 1.0);
+    // Fade Out of song 1 over [I, E - 1]; song 1 ends at E.
+    expectLevel(i + 100, 1.0, 1.0);
+    expectLevel(i + bars / 2, 0.5, 1.0);
+    expectLevel(e - 100, 0.0, 1.0);
+    EXPECT_NEAR(sampleAt(e + 1000), b, 2);
+}
+
 }  // namespace
 }  // namespace vantor
