@@ -266,5 +266,35 @@ save
     EXPECT_FALSE(Run("add-effect bogus\n"));
 }
 
+TEST_F(EditScriptTest, MixHelperJoinsTwoSegmentsAndSuggestListsFittingSongs) {
+    const std::string other = library.AddSong("Other", 441000, 44100, 131.0);
+    ASSERT_TRUE(Run(R"(drop )" + other + R"( 2 @20 to=5 choice=nothing
+select 1 @5
+suggest
+mix-helper 1 @5 2 @21 c1=4 c2=9 join=cut
+mix-helper 1 @5 2 @21 c1=4 c2=1 join=cut mark=on
+undo
+mix-helper 1 @5 2 @21 c1=4 c2=1 join=mix tune=1000
+save
+)")) << err.str();
+    const std::string text = out.str();
+    EXPECT_NE(text.find("error: Mixing Wizard: The second segment would end after the end of its song."),
+              std::string::npos)
+        << text;
+    // Song tempos 130 (the segment's design tempo) and 131 share the type word.
+    EXPECT_NE(text.find("suggest: 2 songs\n  " + other + "\n  " + song + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("mix-helper: mixing point @" + std::to_string(44100 + 4 * 44100)), std::string::npos) << text;
+    EXPECT_NE(text.find("mix-helper: done"), std::string::npos) << text;
+    auto set = Saved();
+    ASSERT_TRUE(set);
+    // The mix: song 2's cursor (1 s into it) meets song 1's 4 s, tuned 1 % faster.
+    const CEvent* second = set->GetTrack(2)->GetEvents().GetHead()->GetItem();
+    EXPECT_EQ(second->GetPosition(), 44100 + 4 * 44100);
+    EXPECT_DOUBLE_EQ(second->GetSegment()->GetSegment()->GetRatio(), 1.01);
+    EXPECT_EQ(Positions(*set->GetTrack(0)), (std::vector<int32_t>{0})) << "the marked mix was undone";
+    EXPECT_FALSE(Run("mix-helper 1 @5 2 @21 c1=4\n"));
+    EXPECT_FALSE(Run("mix-helper 1 @5 2 @21 c1=4 c2=1 join=blend\n"));
+}
+
 }  // namespace
 }  // namespace vantor

@@ -187,7 +187,31 @@ protected:
             }
             case 27: view.QuickPreset(Uniform(0, 5)); break;
             case 28: view.AddEffect(); break;
+            case 29: MixCommand(); break;
         }
+    }
+
+    // The mixing wizard's OK on two random segments with random fields.
+    void MixCommand() {
+        std::vector<SegmentAt> segments;
+        for (int32_t t = 1; t <= 3; ++t)
+            for (auto* n = set->GetTrack(t)->GetEvents().GetHead(); n; n = n->GetNext())
+                if (n->GetItem()->GetSegment()) segments.push_back({t, n->GetItem()});
+        if (segments.size() < 2) return;
+        const SegmentAt first = segments[static_cast<size_t>(Uniform(0, static_cast<int32_t>(segments.size()) - 1))];
+        const SegmentAt second = segments[static_cast<size_t>(Uniform(0, static_cast<int32_t>(segments.size()) - 1))];
+        if (first.event == second.event) return;
+        MixingFields fields;
+        fields.cursor1 = Uniform(0, 400) / 100.0;
+        fields.cursor2 = Uniform(0, 200) / 100.0;
+        fields.ratio2 = Uniform(0, 1) ? 0.0 : MixingWizard::FineTunedRatio(kRatios[Uniform(0, 4)], Uniform(0, 1000));
+        fields.join = static_cast<MixingFields::Join>(Uniform(0, 2));
+        fields.markWithTempoChange = Uniform(0, 1) == 0;
+        fields.fadesEnabled = Uniform(0, 1) == 0;
+        fields.fadeInBars = Uniform(0, 2);
+        fields.holdBars = Uniform(0, 2);
+        fields.fadeOutBars = Uniform(0, 2);
+        view.MixSegments(first, second, fields);
     }
 
     void EventEditorCommand() {
@@ -217,7 +241,7 @@ protected:
     }
 
     static constexpr double kRatios[] = {0.5, 0.97, 1.0, 1.5, 2.0};
-    static constexpr int kCommands = 29;
+    static constexpr int kCommands = 30;
     std::mt19937 random;
     RandomUser user{random};
     test::TempDir presetsDir;
