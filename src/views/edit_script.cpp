@@ -237,6 +237,7 @@ EditScript::EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, CC
         {"adjust-all", &EditScript::AdjustAll}, {"nudge", &EditScript::Nudge},
         {"effect", &EditScript::EffectPreset},  {"preset", &EditScript::QuickPreset},
         {"mix-helper", &EditScript::MixHelper}, {"suggest", &EditScript::Suggest},
+        {"design", &EditScript::Design},
     };
 }
 
@@ -336,6 +337,11 @@ run (exit code 2) without saving.
                                  first's); mark=on marks the mixing point with a
                                  tempo change; tune is the "R" slider (500: none)
   suggest                        Make Mix Suggestion for the current segment
+  design create NAME [primary=N] [type=within|mix-out]
+                                 Create Mix Design between the markers, stored with
+                                 the song of the primary segment (row N of the
+                                 candidates, 1 unless given)
+  design apply NAME              Apply Design of that name on the selected segment
   copy-to-profile                store the current segment in its song's profile
   check | check goto ROW         Check Set and its rows
   loop                           Set Loop between the markers
@@ -748,6 +754,38 @@ void EditScript::Suggest(const Words& words) {
     const std::vector<std::string> keys = m_view->MakeMixSuggestion();
     m_out << "suggest: " << keys.size() << " song" << (keys.size() == 1 ? "" : "s") << "\n";
     for (const std::string& key : keys) m_out << "  " << key << "\n";
+}
+
+void EditScript::Design(const Words& words) {
+    if (words.size() < 3 || (words[1] != "create" && words[1] != "apply"))
+        throw ScriptError("usage: design create NAME [primary=N] [type=within|mix-out] | design apply NAME");
+    const std::string name = words[2];
+    if (words[1] == "apply") {
+        Expect(words, 2, 2, "design apply NAME");
+        bool found = true;
+        const bool applied = m_view->ApplyDesign([&](const std::string& title, const std::vector<std::string>& rows) {
+            m_out << "Select Mixing Design: " << title << "\n";
+            for (size_t i = 0; i < rows.size(); ++i) {
+                m_out << "  " << rows[i] << "\n";
+                if (rows[i] == name + " (Within)" || rows[i] == name + " (Mix out)") return static_cast<int>(i);
+            }
+            found = false;
+            return -1;
+        });
+        if (applied) m_out << "design: \"" << name << "\" applied\n";
+        else if (!found) m_out << "design: no design \"" << name << "\"\n";
+        return;
+    }
+    auto options = Options(words, 3, {"primary", "type"});
+    const int primary = options.count("primary") ? Whole(options["primary"], "primary=") : 1;
+    const std::string type = options.count("type") ? options["type"] : "within";
+    if (type != "within" && type != "mix-out") throw ScriptError("type= is within or mix-out");
+    const bool created = m_view->CreateMixDesign(name, type == "mix-out", [&](const std::vector<std::string>& rows) {
+        m_out << "Create Mixing Design:\n";
+        for (const std::string& row : rows) m_out << "  " << row << "\n";
+        return primary - 1;
+    });
+    if (created) m_out << "design: \"" << name << "\" stored\n";
 }
 
 void EditScript::QuickPreset(const Words& words) {

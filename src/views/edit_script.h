@@ -84,6 +84,7 @@ private:
     void QuickPreset(const Words& words);
     void MixHelper(const Words& words);
     void Suggest(const Words& words);
+    void Design(const Words& words);
     void CopyToProfile(const Words& words);
     void Check(const Words& words);
     void Loop(const Words& words);

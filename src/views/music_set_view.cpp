@@ -6,7 +6,9 @@
 #include <thread>
 
 #include "editing/history_group.h"
+#include "editing/mix_design_application.h"
 #include "editing/mix_suggestion.h"
+#include "database/music_database.h"
 #include "editing/segment_placement.h"
 #include "editing/song_lengths.h"
 #include "engine/set_player.h"
@@ -207,6 +209,112 @@ std::optional<int32_t> CMusicSetView::MixSegments(const SegmentAt& first, const 
         return std::nullopt;
     }
     return mixed.Value();
+}
+
+bool CMusicSetView::ApplyDesign(const DesignChooser& choose) {
+    constexpr const char* caption = MixDesignApplication::kCaption;
+    const int32_t t = m_state.FirstAudioTrackWithSelection();
+    if (t == SetEditorState::kNoTrack || m_state.GetSelection(t).size() != 1) {
+        m_ui.MessageBox("Only one segment can be selected when applying a mixing design.", caption, MessageButtons::Ok,
+                        MessageIcon::Error);
+        return false;
+    }
+    CEvent* event = m_state.GetSelection(t).front().get();
+    if (!event->GetSegment() || !m_database) return false;
+    RefPtr<CSongProfile> song = m_database->GetSong(event->GetSegment()->GetSegment()->GetSongKey());
+    if (!song) {
+        m_ui.MessageBox("Unable to database entry for the segment.", caption, MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    auto& within = song->GetWithinSongDesigns();
+    auto& mixOut = song->GetMixOutDesigns();
+    if (within.GetCount() == 0 && mixOut.GetCount() == 0) {
+        m_ui.MessageBox("No mixing designs are defined for this song.", caption, MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    std::vector<std::string> rows;
+    std::vector<RefPtr<CMixingProfile>> designs;
+    for (int32_t i = 0; i < within.GetCount(); ++i) {
+        rows.push_back(std::string(within.GetAt(i)->GetName()) + " (Within)");
+        designs.emplace_back(within.GetAt(i));
+    }
+    for (int32_t i = 0; i < mixOut.GetCount(); ++i) {
+        rows.push_back(std::string(mixOut.GetAt(i)->GetName()) + " (Mix out)");
+        designs.emplace_back(mixOut.GetAt(i));
+    }
+    const int row = choose ? choose(song->GetTitle(), rows) : -1;
+    if (row < 0 || row >= static_cast<int>(designs.size())) return false;
+    auto applied = MixDesignApplication::Apply(m_state, {t, event}, *designs[static_cast<size_t>(row)]);
+    Changed();
+    if (!applied) {
+        m_ui.ShowRefusal(applied.Error());
+        return false;
+    }
+    if (applied->tracksShort)
+        m_ui.MessageBox("This track has insufficient tracks for this design.\nOnly part of the design as been used.",
+                        caption, MessageButtons::Ok, MessageIcon::Exclamation);
+    return true;
+}
+
+bool CMusicSetView::CreateMixDesign(const std::string& name, bool mixOut,
+                                    const std::function<int(const std::vector<std::string>& candidates)>& choose) {
+    const int32_t a = m_state.GetLeftPosition();
+    const int32_t b = m_state.GetRightPosition();
+    if (a >= b) {
+        m_ui.MessageBox("Before selecting this option, position the left marker where the design begins, and the right "
+                        "marker where it ends.",
+                        "Create Mix Design", MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    auto clip = MakeRef<CSetClip>();
+    m_sections.BuildClip(a, b, *clip);
+    const double tempo = m_state.TempoAt(a);
+    std::vector<std::string> candidates;
+    std::vector<std::pair<int32_t, const CSegmentDesign*>> primaries;
+    for (int32_t i = 0; i < clip->GetCount(); ++i) {
+        const CSetClip::Designs& designs = *clip->GetArray(i);
+        for (int32_t j = 0; j < designs.GetCount(); ++j) {
+            if (designs.GetAt(j)->GetPositionOffset() != 0) continue;
+            char label[300];
+            std::snprintf(label, sizeof label, "Track %u: %s", static_cast<unsigned>(i + 1), designs.GetAt(j)->GetName());
+            candidates.emplace_back(label);
+            primaries.emplace_back(i, designs.GetAt(j));
+            break;
+        }
+    }
+    if (candidates.empty()) {
+        m_ui.MessageBox("At least one segment must start on or before the section.", "Create Mixing Design",
+                        MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    const int row = choose ? choose(candidates) : -1;
+    if (row < 0 || row >= static_cast<int>(primaries.size())) return false;
+    if (name.empty()) {
+        m_ui.MessageBox("Specify a name for this mixing design.", "Create Mixing Design", MessageButtons::Ok,
+                        MessageIcon::Exclamation);
+        return false;
+    }
+    const auto& [array, primary] = primaries[static_cast<size_t>(row)];
+    RefPtr<CSetClip> captured(clip->Clone());
+    captured->SetTag(array);
+    auto design = MakeRef<CMixingProfile>();
+    design->SetName(name);
+    design->SetTempo(tempo);
+    design->SetClip(captured.get());
+    const std::string key = primary->GetSegment()->GetSongKey();
+    RefPtr<CSongProfile> song = m_database ? m_database->GetSong(key) : RefPtr<CSongProfile>();
+    if (!song) {
+        m_ui.MessageBox("Error retrieving database record for " + key + ".", "Create Mxing Design", MessageButtons::Ok,
+                        MessageIcon::Error);
+        return false;
+    }
+    (mixOut ? song->GetMixOutDesigns() : song->GetWithinSongDesigns()).Add(design.get());
+    if (!m_database->PutSong(*song)) {
+        m_ui.MessageBox("The mixing design could not be stored with " + key + ".", "Create Mixing Design",
+                        MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    return true;
 }
 
 CheckSetReport CMusicSetView::CheckSet() {

@@ -126,6 +126,15 @@ public:
     // the effects dialog. The mixing point (or -1), or nothing when the user
     // was told why the mix was refused.
     std::optional<int32_t> MixSegments(const SegmentAt& first, const SegmentAt& second, const MixingFields& fields);
+    // "Apply Design" on the one selected segment: the chooser gets the
+    // "Select Mixing Design" list ("%s (Within)", then "%s (Mix out)") and
+    // returns the chosen row, or -1 to cancel. True when the design was applied.
+    using DesignChooser = std::function<int(const std::string& title, const std::vector<std::string>& designs)>;
+    bool ApplyDesign(const DesignChooser& choose);
+    // "Create Mix Design" between the markers. The chooser gets the primary
+    // candidates ("Track %u: %s") and returns the chosen row, or -1 to cancel.
+    bool CreateMixDesign(const std::string& name, bool mixOut,
+                         const std::function<int(const std::vector<std::string>& candidates)>& choose);
     CheckSetReport CheckSet();
     // A confirmed Check Set row: the track (above 0) becomes the selected
     // track and the view scrolls to the position.

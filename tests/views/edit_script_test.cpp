@@ -296,5 +296,48 @@ save
     EXPECT_FALSE(Run("mix-helper 1 @5 2 @21 c1=4 c2=1 join=blend\n"));
 }
 
+TEST_F(EditScriptTest, DesignsAreCreatedWithTheSongAndAppliedAroundASegment) {
+    // The whole song plays from 1 s; a design of 4 s to 5 s of the set is
+    // stored with it, then applied on the same segment in a fresh run.
+    ASSERT_TRUE(Run(R"(design apply Drop
+marker left 4
+marker right 2
+design create Drop
+marker right 5
+design create ""
+design create Drop
+)")) << err.str();
+    std::string text = out.str();
+    EXPECT_NE(text.find("error: Apply Mixing Design: Only one segment can be selected when applying a mixing design."),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("error: Create Mix Design: Before selecting this option, position the left marker where the "
+                        "design begins, and the right marker where it ends."),
+              std::string::npos);
+    EXPECT_NE(text.find("Create Mixing Design: Specify a name for this mixing design."), std::string::npos);
+    EXPECT_NE(text.find("Create Mixing Design:\n  Track 1: Whole\n"), std::string::npos);
+    EXPECT_NE(text.find("design: \"Drop\" stored"), std::string::npos);
+    RefPtr<CSongProfile> profile = library.Database().GetSong(song);
+    ASSERT_TRUE(profile);
+    ASSERT_EQ(profile->GetWithinSongDesigns().GetCount(), 1);
+    EXPECT_EQ(profile->GetWithinSongDesigns().GetAt(0)->GetTempo(), 130.0);
+
+    // The set's segment starts at song frame 0, the design's primary (the
+    // section from 4 s, 3 s into the song) at 3 s.
+    out.str("");
+    ASSERT_TRUE(Run(R"(select 1 @2
+design apply Nothing
+design apply Drop
+show
+)")) << err.str();
+    text = out.str();
+    EXPECT_NE(text.find("Select Mixing Design: Song\n  Drop (Within)\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("design: no design \"Nothing\""), std::string::npos) << text;
+    EXPECT_NE(text.find("design: \"Drop\" applied"), std::string::npos) << text;
+    // B = 1 s + 3 s; the set segment now ends at song frame 3 s - 1.
+    EXPECT_NE(text.find("@176400 (4.000 s) segment \"Whole\" frames 132300-176400"), std::string::npos) << text;
+    EXPECT_NE(text.find("@44100 (1.000 s) segment \"Whole\" frames 0-132299"), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace vantor
