@@ -188,6 +188,18 @@ protected:
             case 27: view.QuickPreset(Uniform(0, 5)); break;
             case 28: view.AddEffect(); break;
             case 29: MixCommand(); break;
+            case 30: {
+                const std::string name = "D" + std::to_string(Uniform(0, 2));
+                view.CreateMixDesign(name, Uniform(0, 1) == 0, [this](const std::vector<std::string>& rows) {
+                    return Uniform(0, static_cast<int32_t>(rows.size()));  // the last one cancels
+                });
+                break;
+            }
+            case 31:
+                view.ApplyDesign([this](const std::string&, const std::vector<std::string>& rows) {
+                    return Uniform(-1, static_cast<int32_t>(rows.size()) - 1);
+                });
+                break;
         }
     }
 
@@ -241,7 +253,7 @@ protected:
     }
 
     static constexpr double kRatios[] = {0.5, 0.97, 1.0, 1.5, 2.0};
-    static constexpr int kCommands = 30;
+    static constexpr int kCommands = 32;
     std::mt19937 random;
     RandomUser user{random};
     test::TempDir presetsDir;
