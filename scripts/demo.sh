@@ -28,6 +28,8 @@ c="$home/music/Gamma - Sunrise (Original Mix).wav"
 echo "== configuration and database"
 v config set tracks 4 >/dev/null
 v config set effects-directory "$build" 2>/dev/null >/dev/null
+# The fades the mixing wizard applies, delivered in EFFECTS.PST.
+v --yes presets add --fades >/dev/null
 v db add "$home/music/"*.wav
 
 echo "== analysis: start, tempo and loudness of each song, stored in its profile"

@@ -72,6 +72,11 @@ public:
     // segment selected, the current tempo change's tempo by 100 x step.
     Status NudgeSpeed(double step);
 
+    // Clones and shifts the section [a, b) of the audio tracks into a clip:
+    // one array per audio track, designs trimmed to the section, offsets
+    // relative to a.
+    void BuildClip(int32_t a, int32_t b, class CSetClip& clip) const;
+
 private:
     // One event's new place and, for a segment, its new ratio and tempo.
     struct Change {
@@ -87,8 +92,6 @@ private:
     // Resamples segments to new ratios after checking them all: ratios
     // inside the allowed range and no overlap with neighbours.
     Status Resample(const std::vector<std::pair<int32_t, Change>>& changes, const char* caption);
-    // Clones and shifts the section [a, b) of the audio tracks into a clip.
-    void BuildClip(int32_t a, int32_t b, class CSetClip& clip) const;
     // Scales positions after g for one fade step; false (nothing changed in
     // that track) when an event would leave the timeline.
     bool ScaleAfter(int32_t g, double factor, double tempo);

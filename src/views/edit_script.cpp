@@ -1,5 +1,6 @@
 #include "views/edit_script.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -203,7 +204,7 @@ private:
     std::deque<MessageAnswer> m_queue;
 };
 
-EditScript::EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, const CConfiguration& config,
+EditScript::EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, CConfiguration& config,
                        IUserInterface& fallback, std::ostream& out, std::ostream& err)
     : m_database(database),
       m_effects(effects),
@@ -234,6 +235,9 @@ EditScript::EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, co
         {"tempo", &EditScript::Tempo},          {"blank", &EditScript::Blank},
         {"section", &EditScript::Section},      {"adjust", &EditScript::Adjust},
         {"adjust-all", &EditScript::AdjustAll}, {"nudge", &EditScript::Nudge},
+        {"effect", &EditScript::EffectPreset},  {"preset", &EditScript::QuickPreset},
+        {"mix-helper", &EditScript::MixHelper}, {"suggest", &EditScript::Suggest},
+        {"design", &EditScript::Design},
     };
 }
 
@@ -256,6 +260,10 @@ bool EditScript::Open(const std::string& path) {
               << dialog.GetSegmentTempoText() << " (set " << dialog.GetInsertTempoText()
               << "): " << ChoiceName(dialog.GetChoice()) << "\n";
         return true;
+    });
+    // The effects dialog of Add Effect runs the steps of the add-effect line.
+    m_view->SetApplyEffects(m_effects, &m_config, [this](CApplyEffectsDialog& dialog) {
+        return RunEffectsDialog(dialog, m_effectSteps);
     });
     // Event editors refill when the set editor changes their track.
     m_view->SetTrackChangedListener([this](CTrack* track) {
@@ -298,7 +306,42 @@ run (exit code 2) without saving.
   edit                           Edit Segment: what the segment designer receives
   replace [start=FRAME] [end=FRAME] [ratio=R] [tempo=BPM] [name=TEXT]
                                  hand a changed copy of the segment back
-  add-effect                     the checks of Add Effect
+  add-effect [STEP ...]          Add Effect: the "Apply Effects" dialog on the selected
+                                 track between the markers; the steps run in order,
+                                 then the effects and where they land are listed and
+                                 OK applies them to every segment met:
+                                   profile=NAME       choose a profile preset
+                                   add=EFFECT/PARAM   Add through "Select Effect"
+                                   select=ROW         select a row of "Effects:"
+                                   remove             remove the selected effect
+                                   waveform=NAME      choose a shape for it
+                                   points=S:V,S:V...  its curve by hand (S on 0..9999,
+                                                      V the parameter's value)
+                                   reverse            reverse its curve
+                                   save-waveform=NAME | remove-waveform
+                                   save-profile=NAME | remove-profile
+                                   slot=1..6          store the profile's name in a
+                                                      quick preset slot
+                                   cancel             close without applying
+  effect apply PRESET            apply a profile preset between the markers without
+                                 the dialog
+  preset 1..6                    the quick preset commands: the preset named in the
+                                 slot between the markers
+  mix-helper TRACK1 @TIME TRACK2 @TIME c1=SEC c2=SEC [join=mix|cut|none]
+       [fades=IN,HOLD,OUT] [mark=on|off] [tune=0..1000]
+                                 the Mixing Helper's OK: the second segment joins
+                                 the first, song 1's cursor c1 meeting song 2's
+                                 cursor c2 (seconds in each song); fades in bars at
+                                 the first segment's tempo ("Fade In", "Hold 2" on
+                                 the second's track, "Hold 1", "Fade Out" on the
+                                 first's); mark=on marks the mixing point with a
+                                 tempo change; tune is the "R" slider (500: none)
+  suggest                        Make Mix Suggestion for the current segment
+  design create NAME [primary=N] [type=within|mix-out]
+                                 Create Mix Design between the markers, stored with
+                                 the song of the primary segment (row N of the
+                                 candidates, 1 unless given)
+  design apply NAME              Apply Design of that name on the selected segment
   copy-to-profile                store the current segment in its song's profile
   check | check goto ROW         Check Set and its rows
   loop                           Set Loop between the markers
@@ -556,10 +599,206 @@ void EditScript::Replace(const Words& words) {
 }
 
 void EditScript::AddEffect(const Words& words) {
-    Expect(words, 0, 0, "add-effect");
-    if (m_view->AddEffect())
-        m_out << "add-effect: track " << m_view->GetState().GetSelectedTrack() << " frames "
-              << m_view->GetState().GetLeftPosition() << "-" << m_view->GetState().GetRightPosition() << "\n";
+    // Steps are checked before the editor opens the dialog, so a line that is
+    // not understood changes nothing.
+    static const std::vector<std::string> valued = {"profile", "add", "select", "waveform", "points",
+                                                    "save-waveform", "save-profile", "slot"};
+    static const std::vector<std::string> bare = {"remove", "reverse", "remove-waveform", "remove-profile", "cancel"};
+    for (size_t i = 1; i < words.size(); ++i) {
+        const auto equals = words[i].find('=');
+        const auto& names = equals == std::string::npos ? bare : valued;
+        if (std::find(names.begin(), names.end(), words[i].substr(0, equals)) == names.end())
+            throw ScriptError("unknown add-effect step \"" + words[i] + "\"");
+    }
+    m_effectSteps = words;
+    const bool applied = m_view->AddEffect();
+    m_effectSteps.clear();
+    if (applied) m_out << "add-effect: applied\n";
+}
+
+bool EditScript::RunEffectsDialog(CApplyEffectsDialog& dialog, const Words& words) {
+    m_out << dialog.GetTitle() << ": track " << m_view->GetState().GetSelectedTrack() << " frames "
+          << m_view->GetState().GetLeftPosition() << "-" << m_view->GetState().GetRightPosition() << "\n";
+    for (size_t i = 1; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        const auto equals = word.find('=');
+        const std::string step = word.substr(0, equals);
+        const std::string value = equals == std::string::npos ? std::string() : word.substr(equals + 1);
+        const bool valued = equals != std::string::npos;
+        if (step == "cancel" && !valued) {
+            m_out << "add-effect: cancelled\n";
+            return false;
+        } else if (step == "profile" && valued) {
+            if (!dialog.ChooseProfile(value)) m_out << "add-effect: no profile \"" << value << "\"\n";
+        } else if (step == "add" && valued) {
+            const auto slash = value.find('/');
+            if (slash == std::string::npos) throw ScriptError("add= takes EFFECT/PARAMETER, not \"" + value + "\"");
+            if (!dialog.AddEffect(value.substr(0, slash), value.substr(slash + 1)))
+                m_out << "add-effect: no registered effect parameter \"" << value << "\"\n";
+        } else if (step == "select" && valued) {
+            dialog.ChooseEffect(Whole(value, "a row") - 1);
+        } else if (step == "remove" && !valued) {
+            dialog.RemoveEffect();
+        } else if (step == "waveform" && valued) {
+            if (!dialog.ChooseWaveform(value)) m_out << "add-effect: no waveform \"" << value << "\"\n";
+        } else if (step == "points" && valued) {
+            std::vector<CurvePoint> points;
+            size_t from = 0;
+            while (from <= value.size()) {
+                const size_t comma = std::min(value.find(',', from), value.size());
+                const std::string point = value.substr(from, comma - from);
+                const auto colon = point.find(':');
+                if (colon == std::string::npos) throw ScriptError("a curve point is S:V, not \"" + point + "\"");
+                const int at = Whole(point.substr(0, colon), "a curve place");
+                const std::string level = point.substr(colon + 1);
+                const double v = level == "-inf" ? -HUGE_VAL : Number(level, "a curve value");
+                points.push_back({at, v});
+                from = comma + 1;
+            }
+            if (::vantor::Status set = dialog.SetPoints(points); !set) m_answers->ShowRefusal(set.Error());
+        } else if (step == "reverse" && !valued) {
+            dialog.Reverse();
+        } else if (step == "save-waveform" && valued) {
+            dialog.SetWaveformText(value);
+            dialog.AddWaveform();
+        } else if (step == "remove-waveform" && !valued) {
+            dialog.RemoveWaveform();
+        } else if (step == "save-profile" && valued) {
+            dialog.SetProfileText(value);
+            dialog.AddProfile();
+        } else if (step == "remove-profile" && !valued) {
+            dialog.RemoveProfile();
+        } else if (step == "slot" && valued) {
+            const int slot = Whole(value, "a preset slot");
+            if (slot < 1 || slot > CApplyEffectsDialog::kQuickPresets) throw ScriptError("the preset slots are 1 to 6");
+            if (dialog.StoreQuickPreset(slot - 1))
+                m_out << "preset " << slot << ": " << dialog.GetQuickPresetCaption(slot - 1) << "\n";
+        } else {
+            throw ScriptError("unknown add-effect step \"" + word + "\"");
+        }
+    }
+    const std::vector<std::string> labels = dialog.GetEffectLabels();
+    const int selected = dialog.GetSelectedEffect();
+    m_out << "profile \"" << dialog.GetProfileNames()[static_cast<size_t>(dialog.GetSelectedProfile())]
+          << "\", waveform \"" << dialog.GetWaveformText() << "\"\n";
+    for (size_t row = 0; row < labels.size(); ++row) {
+        m_out << "  " << row + 1 << ". " << labels[row] << (static_cast<int>(row) == selected ? " *" : "") << "\n";
+        if (static_cast<int>(row) != selected) continue;
+        for (const auto& piece : dialog.GetPreview())
+            m_out << "     " << piece.start << "-" << piece.end << ": " << piece.from << " to " << piece.to << "\n";
+    }
+    return true;
+}
+
+void EditScript::EffectPreset(const Words& words) {
+    if (words.size() != 3 || words[1] != "apply") throw ScriptError("usage: effect apply PRESET");
+    if (m_view->ApplyEffectPreset(words[2])) m_out << "effect: \"" << words[2] << "\" applied\n";
+    else m_out << "effect: \"" << words[2] << "\" changed nothing\n";
+}
+
+void EditScript::MixHelper(const Words& words) {
+    const char* usage = "mix-helper TRACK1 @TIME TRACK2 @TIME c1=SEC c2=SEC [join=mix|cut|none] "
+                        "[fades=IN,HOLD,OUT] [mark=on|off] [tune=0..1000]";
+    if (words.size() < 5) throw ScriptError(std::string("usage: ") + usage);
+    auto options = Options(words, 5, {"c1", "c2", "join", "fades", "mark", "tune"});
+    if (!options.count("c1") || !options.count("c2")) throw ScriptError(std::string("usage: ") + usage);
+    SetEditorState& state = m_view->GetState();
+    auto segmentAt = [&](const std::string& row, const std::string& at) {
+        const int track = Row(row);
+        const double seconds = At(at);
+        CEvent* event = state.EventAt(track, static_cast<int32_t>(std::trunc(seconds * state.GetSampleRate())));
+        if (track < 1 || !event || !event->GetSegment())
+            throw ScriptError("no segment plays on track " + row + " at " + at);
+        return SegmentAt{track, event};
+    };
+    const SegmentAt first = segmentAt(words[1], words[2]);
+    const SegmentAt second = segmentAt(words[3], words[4]);
+    MixingFields fields;
+    fields.cursor1 = Seconds(options["c1"]);
+    fields.cursor2 = Seconds(options["c2"]);
+    const std::string join = options.count("join") ? options["join"] : "mix";
+    if (join == "mix") fields.join = MixingFields::Join::Mix;
+    else if (join == "cut") fields.join = MixingFields::Join::Cut;
+    else if (join == "none") fields.join = MixingFields::Join::None;
+    else throw ScriptError("join= is mix, cut or none");
+    if (options.count("fades")) {
+        const std::string& bars = options["fades"];
+        const auto a = bars.find(',');
+        const auto b = a == std::string::npos ? std::string::npos : bars.find(',', a + 1);
+        if (b == std::string::npos) throw ScriptError("fades= is IN,HOLD,OUT in bars");
+        fields.fadesEnabled = true;
+        fields.fadeInBars = Whole(bars.substr(0, a), "fade-in bars");
+        fields.holdBars = Whole(bars.substr(a + 1, b - a - 1), "hold bars");
+        fields.fadeOutBars = Whole(bars.substr(b + 1), "fade-out bars");
+        if (fields.fadeInBars < 0 || fields.holdBars < 0 || fields.fadeOutBars < 0 || fields.fadeInBars > 10000 ||
+            fields.holdBars > 10000 || fields.fadeOutBars > 10000)
+            throw ScriptError("fade bars are whole numbers from 0 to 10000");
+    }
+    if (options.count("mark")) {
+        if (options["mark"] != "on" && options["mark"] != "off") throw ScriptError("mark= is on or off");
+        fields.markWithTempoChange = options["mark"] == "on";
+    }
+    if (options.count("tune")) {
+        const int tune = Whole(options["tune"], "tune=");
+        if (tune < 0 || tune > 1000) throw ScriptError("tune= runs from 0 to 1000");
+        fields.ratio2 = MixingWizard::FineTunedRatio(second.event->GetSegment()->GetSegment()->GetRatio(), tune);
+    }
+    auto point = m_view->MixSegments(first, second, fields);
+    if (!point) return;
+    if (*point >= 0) m_out << "mix-helper: mixing point @" << *point << "\n";
+    else m_out << "mix-helper: done\n";
+}
+
+void EditScript::Suggest(const Words& words) {
+    Expect(words, 0, 0, "suggest");
+    const std::vector<std::string> keys = m_view->MakeMixSuggestion();
+    m_out << "suggest: " << keys.size() << " song" << (keys.size() == 1 ? "" : "s") << "\n";
+    for (const std::string& key : keys) m_out << "  " << key << "\n";
+}
+
+void EditScript::Design(const Words& words) {
+    if (words.size() < 3 || (words[1] != "create" && words[1] != "apply"))
+        throw ScriptError("usage: design create NAME [primary=N] [type=within|mix-out] | design apply NAME");
+    const std::string name = words[2];
+    if (words[1] == "apply") {
+        Expect(words, 2, 2, "design apply NAME");
+        bool found = true;
+        const bool applied = m_view->ApplyDesign([&](const std::string& title, const std::vector<std::string>& rows) {
+            m_out << "Select Mixing Design: " << title << "\n";
+            for (size_t i = 0; i < rows.size(); ++i) {
+                m_out << "  " << rows[i] << "\n";
+                if (rows[i] == name + " (Within)" || rows[i] == name + " (Mix out)") return static_cast<int>(i);
+            }
+            found = false;
+            return -1;
+        });
+        if (applied) m_out << "design: \"" << name << "\" applied\n";
+        else if (!found) m_out << "design: no design \"" << name << "\"\n";
+        return;
+    }
+    auto options = Options(words, 3, {"primary", "type"});
+    const int primary = options.count("primary") ? Whole(options["primary"], "primary=") : 1;
+    const std::string type = options.count("type") ? options["type"] : "within";
+    if (type != "within" && type != "mix-out") throw ScriptError("type= is within or mix-out");
+    const bool created = m_view->CreateMixDesign(name, type == "mix-out", [&](const std::vector<std::string>& rows) {
+        m_out << "Create Mixing Design:\n";
+        for (const std::string& row : rows) m_out << "  " << row << "\n";
+        return primary - 1;
+    });
+    if (created) m_out << "design: \"" << name << "\" stored\n";
+}
+
+void EditScript::QuickPreset(const Words& words) {
+    Expect(words, 1, 1, "preset 1..6");
+    const int slot = Whole(words[1], "a preset slot");
+    if (slot < 1 || slot > CApplyEffectsDialog::kQuickPresets) throw ScriptError("the preset slots are 1 to 6");
+    if (!m_view->IsQuickPresetEnabled(slot - 1)) {
+        m_out << "preset " << slot << ": the slot holds no preset\n";
+        return;
+    }
+    if (m_view->QuickPreset(slot - 1)) m_out << "preset " << slot << ": \"" << m_config.GetEffectPresetName(slot - 1)
+                                            << "\" applied\n";
+    else m_out << "preset " << slot << ": changed nothing\n";
 }
 
 void EditScript::CopyToProfile(const Words& words) {

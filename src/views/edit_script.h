@@ -31,7 +31,9 @@ class CMusicDatabase;
 // reference of every command, shown by `vantor edit --help`.
 class EditScript {
 public:
-    EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, const CConfiguration& config,
+    // The configuration keeps the quick preset names the effects dialog's
+    // preset buttons write.
+    EditScript(CMusicDatabase* database, CEffectManagerImpl* effects, CConfiguration& config,
                IUserInterface& fallback, std::ostream& out, std::ostream& err);
     ~EditScript();
 
@@ -77,6 +79,12 @@ private:
     void Edit(const Words& words);
     void Replace(const Words& words);
     void AddEffect(const Words& words);
+    bool RunEffectsDialog(CApplyEffectsDialog& dialog, const Words& words);
+    void EffectPreset(const Words& words);
+    void QuickPreset(const Words& words);
+    void MixHelper(const Words& words);
+    void Suggest(const Words& words);
+    void Design(const Words& words);
     void CopyToProfile(const Words& words);
     void Check(const Words& words);
     void Loop(const Words& words);
@@ -111,7 +119,7 @@ private:
 
     CMusicDatabase* m_database;
     CEffectManagerImpl* m_effects;
-    const CConfiguration& m_config;
+    CConfiguration& m_config;
     std::ostream& m_out;
     std::ostream& m_err;
     std::unique_ptr<Answers> m_answers;
@@ -124,6 +132,8 @@ private:
     std::optional<InsertChoice> m_insertChoice;
     int m_mixTarget = 0;
     std::vector<CheckSetRow> m_checkRows;
+    // The steps of the add-effect line being run.
+    Words m_effectSteps;
     std::map<std::string, Handler> m_handlers;
     int m_lineNumber = 0;
     bool m_quit = false;

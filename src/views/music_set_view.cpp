@@ -6,6 +6,9 @@
 #include <thread>
 
 #include "editing/history_group.h"
+#include "editing/mix_design_application.h"
+#include "editing/mix_suggestion.h"
+#include "database/music_database.h"
 #include "editing/segment_placement.h"
 #include "editing/song_lengths.h"
 #include "engine/set_player.h"
@@ -43,6 +46,7 @@ CMusicSetView::CMusicSetView(IUserInterface& ui, CMusicDatabase* database, CMusi
                              const CConfiguration& config, double leftMarker, double rightMarker)
     : m_ui(ui),
       m_database(database),
+      m_config(config),
       m_path(std::move(path)),
       m_state(set, config, leftMarker, rightMarker),
       m_commands(m_state),
@@ -136,7 +140,41 @@ bool CMusicSetView::AddEffect() {
         m_ui.ShowRefusal(span.Error());
         return false;
     }
-    return true;
+    if (!m_effectsConfig || !m_applyEffectsRunner) return false;
+    CApplyEffectsDialog dialog(m_ui, m_effects, *m_effectsConfig);
+    dialog.Open(m_state, span->track, span->start, span->end);
+    if (!m_applyEffectsRunner(dialog)) {
+        dialog.Cancel();
+        return false;
+    }
+    auto applied = dialog.Ok();
+    if (!applied) m_ui.ShowRefusal(applied.Error());
+    Changed();
+    return applied && applied.Value() > 0;
+}
+
+bool CMusicSetView::IsQuickPresetEnabled(int slot) const {
+    const CConfiguration& config = m_effectsConfig ? *m_effectsConfig : m_config;
+    return *config.GetEffectPresetName(slot) != '\0';
+}
+
+bool CMusicSetView::QuickPreset(int slot) {
+    if (!IsQuickPresetEnabled(slot)) return false;
+    const CConfiguration& config = m_effectsConfig ? *m_effectsConfig : m_config;
+    return ApplyEffectPreset(config.GetEffectPresetName(slot));
+}
+
+bool CMusicSetView::ApplyEffectPreset(const std::string& name) {
+    auto span = m_commands.CheckAddEffect();
+    if (!span) {
+        m_ui.ShowRefusal(span.Error());
+        return false;
+    }
+    const CConfiguration& config = m_effectsConfig ? *m_effectsConfig : m_config;
+    auto applied = CApplyEffectsDialog::ApplyPreset(m_effects, config, m_state, span->track, span->start, span->end, name);
+    if (!applied) m_ui.ShowRefusal(applied.Error());
+    Changed();
+    return applied && applied.Value() > 0;
 }
 
 bool CMusicSetView::CopyToProfile() {
@@ -147,6 +185,136 @@ bool CMusicSetView::CopyToProfile() {
         return false;
     }
     return stored.Value();
+}
+
+std::vector<std::string> CMusicSetView::MakeMixSuggestion() {
+    const int32_t t = m_state.FirstAudioTrackWithSelection();
+    CEvent* event = t == SetEditorState::kNoTrack ? nullptr : m_state.GetCurrentEvent(t);
+    if (!m_database || !event) return {};
+    return MixSuggestion::For(*m_database, *event);
+}
+
+std::optional<int32_t> CMusicSetView::MixSegments(const SegmentAt& first, const SegmentAt& second,
+                                                  const MixingFields& fields) {
+    const CConfiguration& config = m_effectsConfig ? *m_effectsConfig : m_config;
+    MixingWizard wizard(m_state, SongLengthsFrom(m_database), first, second);
+    auto mixed = wizard.Ok(fields, [&](const std::string& preset, int32_t track, int32_t a, int32_t b) -> Status {
+        auto applied = CApplyEffectsDialog::ApplyPreset(m_effects, config, m_state, track, a, b, preset);
+        if (!applied) return applied.Error();
+        return Status::Success();
+    });
+    Changed();
+    if (!mixed) {
+        m_ui.ShowRefusal(mixed.Error());
+        return std::nullopt;
+    }
+    return mixed.Value();
+}
+
+bool CMusicSetView::ApplyDesign(const DesignChooser& choose) {
+    constexpr const char* caption = MixDesignApplication::kCaption;
+    const int32_t t = m_state.FirstAudioTrackWithSelection();
+    if (t == SetEditorState::kNoTrack || m_state.GetSelection(t).size() != 1) {
+        m_ui.MessageBox("Only one segment can be selected when applying a mixing design.", caption, MessageButtons::Ok,
+                        MessageIcon::Error);
+        return false;
+    }
+    CEvent* event = m_state.GetSelection(t).front().get();
+    if (!event->GetSegment() || !m_database) return false;
+    RefPtr<CSongProfile> song = m_database->GetSong(event->GetSegment()->GetSegment()->GetSongKey());
+    if (!song) {
+        m_ui.MessageBox("Unable to database entry for the segment.", caption, MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    auto& within = song->GetWithinSongDesigns();
+    auto& mixOut = song->GetMixOutDesigns();
+    if (within.GetCount() == 0 && mixOut.GetCount() == 0) {
+        m_ui.MessageBox("No mixing designs are defined for this song.", caption, MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    std::vector<std::string> rows;
+    std::vector<RefPtr<CMixingProfile>> designs;
+    for (int32_t i = 0; i < within.GetCount(); ++i) {
+        rows.push_back(std::string(within.GetAt(i)->GetName()) + " (Within)");
+        designs.emplace_back(within.GetAt(i));
+    }
+    for (int32_t i = 0; i < mixOut.GetCount(); ++i) {
+        rows.push_back(std::string(mixOut.GetAt(i)->GetName()) + " (Mix out)");
+        designs.emplace_back(mixOut.GetAt(i));
+    }
+    const int row = choose ? choose(song->GetTitle(), rows) : -1;
+    if (row < 0 || row >= static_cast<int>(designs.size())) return false;
+    auto applied = MixDesignApplication::Apply(m_state, {t, event}, *designs[static_cast<size_t>(row)]);
+    Changed();
+    if (!applied) {
+        m_ui.ShowRefusal(applied.Error());
+        return false;
+    }
+    if (applied->tracksShort)
+        m_ui.MessageBox("This track has insufficient tracks for this design.\nOnly part of the design as been used.",
+                        caption, MessageButtons::Ok, MessageIcon::Exclamation);
+    return true;
+}
+
+bool CMusicSetView::CreateMixDesign(const std::string& name, bool mixOut,
+                                    const std::function<int(const std::vector<std::string>& candidates)>& choose) {
+    const int32_t a = m_state.GetLeftPosition();
+    const int32_t b = m_state.GetRightPosition();
+    if (a >= b) {
+        m_ui.MessageBox("Before selecting this option, position the left marker where the design begins, and the right "
+                        "marker where it ends.",
+                        "Create Mix Design", MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    auto clip = MakeRef<CSetClip>();
+    m_sections.BuildClip(a, b, *clip);
+    const double tempo = m_state.TempoAt(a);
+    std::vector<std::string> candidates;
+    std::vector<std::pair<int32_t, const CSegmentDesign*>> primaries;
+    for (int32_t i = 0; i < clip->GetCount(); ++i) {
+        const CSetClip::Designs& designs = *clip->GetArray(i);
+        for (int32_t j = 0; j < designs.GetCount(); ++j) {
+            if (designs.GetAt(j)->GetPositionOffset() != 0) continue;
+            char label[300];
+            std::snprintf(label, sizeof label, "Track %u: %s", static_cast<unsigned>(i + 1), designs.GetAt(j)->GetName());
+            candidates.emplace_back(label);
+            primaries.emplace_back(i, designs.GetAt(j));
+            break;
+        }
+    }
+    if (candidates.empty()) {
+        m_ui.MessageBox("At least one segment must start on or before the section.", "Create Mixing Design",
+                        MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    const int row = choose ? choose(candidates) : -1;
+    if (row < 0 || row >= static_cast<int>(primaries.size())) return false;
+    if (name.empty()) {
+        m_ui.MessageBox("Specify a name for this mixing design.", "Create Mixing Design", MessageButtons::Ok,
+                        MessageIcon::Exclamation);
+        return false;
+    }
+    const auto& [array, primary] = primaries[static_cast<size_t>(row)];
+    RefPtr<CSetClip> captured(clip->Clone());
+    captured->SetTag(array);
+    auto design = MakeRef<CMixingProfile>();
+    design->SetName(name);
+    design->SetTempo(tempo);
+    design->SetClip(captured.get());
+    const std::string key = primary->GetSegment()->GetSongKey();
+    RefPtr<CSongProfile> song = m_database ? m_database->GetSong(key) : RefPtr<CSongProfile>();
+    if (!song) {
+        m_ui.MessageBox("Error retrieving database record for " + key + ".", "Create Mxing Design", MessageButtons::Ok,
+                        MessageIcon::Error);
+        return false;
+    }
+    (mixOut ? song->GetMixOutDesigns() : song->GetWithinSongDesigns()).Add(design.get());
+    if (!m_database->PutSong(*song)) {
+        m_ui.MessageBox("The mixing design could not be stored with " + key + ".", "Create Mixing Design",
+                        MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    return true;
 }
 
 CheckSetReport CMusicSetView::CheckSet() {

@@ -9,18 +9,21 @@
 #include <vector>
 
 #include "editing/event_drag.h"
+#include "editing/mixing_wizard.h"
 #include "editing/segment_drop.h"
 #include "editing/set_check.h"
 #include "editing/set_edit_commands.h"
 #include "editing/section_commands.h"
 #include "editing/set_editor_state.h"
 #include "platform/user_interface.h"
+#include "views/apply_effects_dialog.h"
 #include "views/event_editor_view.h"
 #include "views/fade_tempo_dialog.h"
 #include "views/insert_segment_dialog.h"
 
 namespace vantor {
 
+class CEffectManagerImpl;
 class CMusicDatabase;
 class CSetPlayer;
 
@@ -73,6 +76,8 @@ public:
     using InsertSegmentRunner = std::function<bool(CInsertSegmentDialog&)>;
     // Runs the "Fade Tempo" dialog; false when it was cancelled.
     using FadeTempoRunner = std::function<bool(CFadeTempoDialog&)>;
+    // Runs the opened "Apply Effects" dialog up to OK (true) or Cancel.
+    using ApplyEffectsRunner = std::function<bool(CApplyEffectsDialog&)>;
     // Sends the history to the sound server; false when the send failed.
     using ServerLink = std::function<bool(const CSetHistory&)>;
 
@@ -100,9 +105,36 @@ public:
     // The designer's changed design for the event it was given.
     bool ReplaceSegment(const EditSegmentRequest& request, const CSegmentDesign& design);
     bool SplitSegment();
-    // The Add Effect checks; true when the effect dialog may open on the span.
+    // The Add Effect checks, then the "Apply Effects" dialog on the selected
+    // track between the markers; true when OK applied it.
     bool AddEffect();
+    // The quick preset commands 1 to 6 (slot 0 to 5): the profile preset
+    // named in the slot over the selected track between the markers, with
+    // the checks of Add Effect. Enabled only while the slot holds a name; a
+    // name not among the presets applies nothing.
+    bool IsQuickPresetEnabled(int slot) const;
+    bool QuickPreset(int slot);
+    // The profile preset of the name over the selected track between the
+    // markers, as the effects dialog constructed with a name applies it.
+    bool ApplyEffectPreset(const std::string& name);
     bool CopyToProfile();
+    // "Make Mix Suggestion": the keys of the songs that fit the current
+    // segment of the first audio track with a selection, in title order;
+    // empty without such a segment or when its song has no profile.
+    std::vector<std::string> MakeMixSuggestion();
+    // The mixing wizard's OK on two segments: the fades are the presets of
+    // the effects dialog. The mixing point (or -1), or nothing when the user
+    // was told why the mix was refused.
+    std::optional<int32_t> MixSegments(const SegmentAt& first, const SegmentAt& second, const MixingFields& fields);
+    // "Apply Design" on the one selected segment: the chooser gets the
+    // "Select Mixing Design" list ("%s (Within)", then "%s (Mix out)") and
+    // returns the chosen row, or -1 to cancel. True when the design was applied.
+    using DesignChooser = std::function<int(const std::string& title, const std::vector<std::string>& designs)>;
+    bool ApplyDesign(const DesignChooser& choose);
+    // "Create Mix Design" between the markers. The chooser gets the primary
+    // candidates ("Track %u: %s") and returns the chosen row, or -1 to cancel.
+    bool CreateMixDesign(const std::string& name, bool mixOut,
+                         const std::function<int(const std::vector<std::string>& candidates)>& choose);
     CheckSetReport CheckSet();
     // A confirmed Check Set row: the track (above 0) becomes the selected
     // track and the view scrolls to the position.
@@ -174,6 +206,13 @@ public:
     void SetInsertSegmentRunner(InsertSegmentRunner runner) { m_insertRunner = std::move(runner); }
     void SetFadeTempoRunner(FadeTempoRunner runner) { m_fadeRunner = std::move(runner); }
     void SetMixingHelper(MixingHelper helper) { m_mixingHelper = std::move(helper); }
+    // The effect types and the configuration the "Apply Effects" dialog works
+    // with (its preset buttons write the configuration), and who runs it.
+    void SetApplyEffects(CEffectManagerImpl* effects, CConfiguration* config, ApplyEffectsRunner runner) {
+        m_effects = effects;
+        m_effectsConfig = config;
+        m_applyEffectsRunner = std::move(runner);
+    }
     void SetSegmentDesigner(std::function<void(const EditSegmentRequest&)> designer) { m_designer = std::move(designer); }
 
 private:
@@ -188,6 +227,7 @@ private:
 
     IUserInterface& m_ui;
     CMusicDatabase* m_database;
+    const CConfiguration& m_config;
     std::string m_path;
     SetEditorState m_state;
     SetEditCommands m_commands;
@@ -209,6 +249,9 @@ private:
     InsertSegmentRunner m_insertRunner;
     FadeTempoRunner m_fadeRunner;
     MixingHelper m_mixingHelper;
+    CEffectManagerImpl* m_effects = nullptr;
+    CConfiguration* m_effectsConfig = nullptr;
+    ApplyEffectsRunner m_applyEffectsRunner;
     std::function<void(const EditSegmentRequest&)> m_designer;
 };
 

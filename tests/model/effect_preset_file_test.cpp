@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "model/effect_preset_file.h"
+
+#include <limits>
+
+#include "model/builtin_presets.h"
 #include "platform/file_io.h"
 #include "support/byte_builder.h"
 #include "support/temp_dir.h"
@@ -47,6 +51,33 @@ TEST(EffectPresetFile, WaveformsAreWrittenInTheRecordLayout) {
         .I32(0).I32(9999).F64(0.25).F64(0.75)
         .ArrayHeader(5, 0, 5, 5);  // no profile presets
     EXPECT_TRUE(test::SameBytes(EffectPresetsToBytes(presets), expected.Bytes()));
+}
+
+TEST(EffectPresetFile, ProfilePresetsAreWrittenAsSegmentDesignRecords) {
+    EffectPresets presets;
+    for (const auto& fade : BuiltInPresets::ReservedFades())
+        if (std::string(fade->GetName()) == "Fade Out") presets.profiles->Add(fade.get());
+    ByteBuilder expected;
+    expected.ArrayHeader(5, 0, 5, 5)  // no waveforms
+        .ArrayHeader(5, 1, 5, 5)
+        .Text("Fade Out", 255)
+        .I32(0)      // position offset
+        .I32(0)      // reserved
+        .F64(130.0)  // tempo, meaning nothing in a preset
+        .F64(1.0)    // normalization
+        .I32(0).I32(0).F64(1.0).Text("", 255).Text("", 50)  // segment: start, end, ratio, song key, title
+        .ArrayHeader(5, 1, 5, 5)
+        .Text("Volume", 100)
+        .Text("Level", 100)
+        .I32(1).I32(0)  // curve: one node, base weight
+        .I32(0)         // the node's weight: its start
+        .I32(0).I32(9999).F64(0.0).F64(-std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(test::SameBytes(EffectPresetsToBytes(presets), expected.Bytes()));
+    EffectPresets read = EffectPresetsFromBytes(expected.Bytes().data(), expected.Bytes().size());
+    EXPECT_TRUE(read.clean);
+    ASSERT_NE(read.FindProfile("Fade Out"), nullptr);
+    const CEffect& piece = *read.FindProfile("Fade Out")->GetEffectProfiles().GetAt(0)->GetCurve().GetHead()->GetItem();
+    EXPECT_EQ(piece.GetEndLevel(), -std::numeric_limits<double>::infinity());
 }
 
 TEST(EffectPresetFile, RoundTripsAndReadsDamagedAndCutBytesSafely) {

@@ -217,5 +217,127 @@ save
     EXPECT_NE(err.str().find("the nudges are"), std::string::npos);
 }
 
+TEST_F(EditScriptTest, AddEffectRunsTheEffectsDialogAndPresetsApplyByNameOrSlot) {
+    effects.RegisterEffect(new test::LinearEffect("Volume", {"Level"}));
+    config.SetProgramDirectory(library.Dir().Path());
+    ASSERT_TRUE(Run(R"(track 1
+marker left 2
+marker right 4
+add-effect add=Volume/Level waveform=Flat points=0:0,9999:1 reverse save-profile=Down slot=2
+effect apply Down
+preset 2
+preset 3
+add-effect profile=Down cancel
+add-effect profile=Nope
+add-effect add=Volume/Depth
+save
+)")) << err.str();
+    EXPECT_EQ(out.str(),
+              "Apply Effects: track 1 frames 88200-176400\n"
+              "preset 2: Down\n"
+              "profile \"Down\", waveform \"Flat\"\n"
+              "  1. Volume / Level *\n"
+              "     88200-176391: 1.00 to 0.00\n"
+              "add-effect: applied\n"
+              "effect: \"Down\" applied\n"
+              "preset 2: \"Down\" applied\n"
+              "preset 3: the slot holds no preset\n"
+              "Apply Effects: track 1 frames 88200-176400\n"
+              "add-effect: cancelled\n"
+              "Apply Effects: track 1 frames 88200-176400\n"
+              "add-effect: no profile \"Nope\"\n"
+              "profile \"<none>\", waveform \"Linear\"\n"
+              "Apply Effects: track 1 frames 88200-176400\n"
+              "add-effect: no registered effect parameter \"Volume/Depth\"\n"
+              "profile \"<none>\", waveform \"Linear\"\n"
+              "saved " + path + "\n");
+    EXPECT_STREQ(config.GetEffectPresetName(1), "Down");
+    auto set = Saved();
+    ASSERT_TRUE(set);
+    auto& profiles = set->GetTrack(1)->GetEvents().GetHead()->GetItem()->GetSegment()->GetEffectProfiles();
+    ASSERT_EQ(profiles.GetCount(), 1) << "each application replaced the curve over the same range";
+    const CEffect& piece = *profiles.GetAt(0)->GetCurve().GetHead()->GetItem();
+    EXPECT_EQ(piece.GetStart(), 88200 - 44100);  // frames of the song, which starts at 1 s
+    EXPECT_EQ(piece.GetEnd(), 176391 - 44100);
+    EXPECT_EQ(piece.GetStartLevel(), 1.0);
+    EXPECT_EQ(piece.GetEndLevel(), 0.0);
+    EXPECT_FALSE(Run("preset 7\n"));
+    EXPECT_FALSE(Run("effect show Down\n"));
+    EXPECT_FALSE(Run("add-effect bogus\n"));
+}
+
+TEST_F(EditScriptTest, MixHelperJoinsTwoSegmentsAndSuggestListsFittingSongs) {
+    const std::string other = library.AddSong("Other", 441000, 44100, 131.0);
+    ASSERT_TRUE(Run(R"(drop )" + other + R"( 2 @20 to=5 choice=nothing
+select 1 @5
+suggest
+mix-helper 1 @5 2 @21 c1=4 c2=9 join=cut
+mix-helper 1 @5 2 @21 c1=4 c2=1 join=cut mark=on
+undo
+mix-helper 1 @5 2 @21 c1=4 c2=1 join=mix tune=1000
+save
+)")) << err.str();
+    const std::string text = out.str();
+    EXPECT_NE(text.find("error: Mixing Wizard: The second segment would end after the end of its song."),
+              std::string::npos)
+        << text;
+    // Song tempos 130 (the segment's design tempo) and 131 share the type word.
+    EXPECT_NE(text.find("suggest: 2 songs\n  " + other + "\n  " + song + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("mix-helper: mixing point @" + std::to_string(44100 + 4 * 44100)), std::string::npos) << text;
+    EXPECT_NE(text.find("mix-helper: done"), std::string::npos) << text;
+    auto set = Saved();
+    ASSERT_TRUE(set);
+    // The mix: song 2's cursor (1 s into it) meets song 1's 4 s, tuned 1 % faster.
+    const CEvent* second = set->GetTrack(2)->GetEvents().GetHead()->GetItem();
+    EXPECT_EQ(second->GetPosition(), 44100 + 4 * 44100);
+    EXPECT_DOUBLE_EQ(second->GetSegment()->GetSegment()->GetRatio(), 1.01);
+    EXPECT_EQ(Positions(*set->GetTrack(0)), (std::vector<int32_t>{0})) << "the marked mix was undone";
+    EXPECT_FALSE(Run("mix-helper 1 @5 2 @21 c1=4\n"));
+    EXPECT_FALSE(Run("mix-helper 1 @5 2 @21 c1=4 c2=1 join=blend\n"));
+}
+
+TEST_F(EditScriptTest, DesignsAreCreatedWithTheSongAndAppliedAroundASegment) {
+    // The whole song plays from 1 s; a design of 4 s to 5 s of the set is
+    // stored with it, then applied on the same segment in a fresh run.
+    ASSERT_TRUE(Run(R"(design apply Drop
+marker left 4
+marker right 2
+design create Drop
+marker right 5
+design create ""
+design create Drop
+)")) << err.str();
+    std::string text = out.str();
+    EXPECT_NE(text.find("error: Apply Mixing Design: Only one segment can be selected when applying a mixing design."),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("error: Create Mix Design: Before selecting this option, position the left marker where the "
+                        "design begins, and the right marker where it ends."),
+              std::string::npos);
+    EXPECT_NE(text.find("Create Mixing Design: Specify a name for this mixing design."), std::string::npos);
+    EXPECT_NE(text.find("Create Mixing Design:\n  Track 1: Whole\n"), std::string::npos);
+    EXPECT_NE(text.find("design: \"Drop\" stored"), std::string::npos);
+    RefPtr<CSongProfile> profile = library.Database().GetSong(song);
+    ASSERT_TRUE(profile);
+    ASSERT_EQ(profile->GetWithinSongDesigns().GetCount(), 1);
+    EXPECT_EQ(profile->GetWithinSongDesigns().GetAt(0)->GetTempo(), 130.0);
+
+    // The set's segment starts at song frame 0, the design's primary (the
+    // section from 4 s, 3 s into the song) at 3 s.
+    out.str("");
+    ASSERT_TRUE(Run(R"(select 1 @2
+design apply Nothing
+design apply Drop
+show
+)")) << err.str();
+    text = out.str();
+    EXPECT_NE(text.find("Select Mixing Design: Song\n  Drop (Within)\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("design: no design \"Nothing\""), std::string::npos) << text;
+    EXPECT_NE(text.find("design: \"Drop\" applied"), std::string::npos) << text;
+    // B = 1 s + 3 s; the set segment now ends at song frame 3 s - 1.
+    EXPECT_NE(text.find("@176400 (4.000 s) segment \"Whole\" frames 132300-176400"), std::string::npos) << text;
+    EXPECT_NE(text.find("@44100 (1.000 s) segment \"Whole\" frames 0-132299"), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace vantor

@@ -251,7 +251,9 @@ TEST_F(MusicSetViewTest, SplitAddEffectAndLoopMessages) {
     ExpectOnlyMessage("Place left marker at position to start loop, and right marker at the position to end the loop.",
                       "Set Loop");
     view.GetState().SetRightMarker(3.0);
-    EXPECT_TRUE(view.AddEffect());
+    // The checks pass; with no effects dialog connected nothing is applied.
+    EXPECT_FALSE(view.AddEffect());
+    EXPECT_TRUE(ui.Messages().empty());
 }
 
 TEST_F(MusicSetViewTest, CommitRetriesTheServerOnceThenSaysSo) {

@@ -3,6 +3,10 @@
 #include <random>
 
 #include "editing/editing_fixtures.h"
+#include "effects/effects_fixture.h"
+#include "engine/effect_manager_impl.h"
+#include "model/builtin_presets.h"
+#include "model/effect_preset_file.h"
 #include "platform/scripted_user_interface.h"
 #include "views/event_editor_view.h"
 #include "views/music_set_view.h"
@@ -61,6 +65,23 @@ protected:
                                             InsertChoice::Nothing};
             dialog.Choose(choices[Uniform(0, 3)]);
             return Uniform(0, 5) > 0;
+        });
+        // The wizard's fades in the presets file, two of them in quick slots.
+        effects.LoadEffectLibraries(test::BuildDir());
+        config.SetProgramDirectory(presetsDir.Path());
+        EffectPresets presets;
+        for (const auto& fade : BuiltInPresets::ReservedFades()) presets.profiles->Add(fade.get());
+        ASSERT_TRUE(WriteEffectPresets(presets, presetsDir / "EFFECTS.PST"));
+        config.SetEffectPresetName(0, "Fade In");
+        config.SetEffectPresetName(3, "Not There");
+        view.SetApplyEffects(&effects, &config, [this](CApplyEffectsDialog& dialog) {
+            const char* profiles[] = {"Fade Out", "Hold 2", "<none>"};
+            dialog.ChooseProfile(std::string(profiles[Uniform(0, 2)]));
+            if (Uniform(0, 1)) dialog.AddEffect("Echo", "Decay");
+            const char* shapes[] = {"Flat", "Linear", "Fast Log", "Slow Log"};
+            dialog.ChooseWaveform(std::string(shapes[Uniform(0, 3)]));
+            if (Uniform(0, 1)) dialog.Reverse();
+            return Uniform(0, 4) > 0;
         });
         view.SetMixingHelper([this](const SegmentAt& chosen, const SegmentAt&) -> std::optional<int32_t> {
             if (Uniform(0, 2) == 0) return std::nullopt;
@@ -158,7 +179,51 @@ protected:
             case 23: view.AdjustToTempo(); break;
             case 24: view.AdjustAll(); break;
             case 25: view.NudgeSpeed(Uniform(0, 7)); break;
+            case 26: {
+                const char* names[] = {"Fade In", "Fade Out", "Hold 1", "Missing"};
+                view.GetState().SetSelectedTrack(Uniform(0, 3));
+                view.ApplyEffectPreset(names[Uniform(0, 3)]);
+                break;
+            }
+            case 27: view.QuickPreset(Uniform(0, 5)); break;
+            case 28: view.AddEffect(); break;
+            case 29: MixCommand(); break;
+            case 30: {
+                const std::string name = "D" + std::to_string(Uniform(0, 2));
+                view.CreateMixDesign(name, Uniform(0, 1) == 0, [this](const std::vector<std::string>& rows) {
+                    return Uniform(0, static_cast<int32_t>(rows.size()));  // the last one cancels
+                });
+                break;
+            }
+            case 31:
+                view.ApplyDesign([this](const std::string&, const std::vector<std::string>& rows) {
+                    return Uniform(-1, static_cast<int32_t>(rows.size()) - 1);
+                });
+                break;
         }
+    }
+
+    // The mixing wizard's OK on two random segments with random fields.
+    void MixCommand() {
+        std::vector<SegmentAt> segments;
+        for (int32_t t = 1; t <= 3; ++t)
+            for (auto* n = set->GetTrack(t)->GetEvents().GetHead(); n; n = n->GetNext())
+                if (n->GetItem()->GetSegment()) segments.push_back({t, n->GetItem()});
+        if (segments.size() < 2) return;
+        const SegmentAt first = segments[static_cast<size_t>(Uniform(0, static_cast<int32_t>(segments.size()) - 1))];
+        const SegmentAt second = segments[static_cast<size_t>(Uniform(0, static_cast<int32_t>(segments.size()) - 1))];
+        if (first.event == second.event) return;
+        MixingFields fields;
+        fields.cursor1 = Uniform(0, 400) / 100.0;
+        fields.cursor2 = Uniform(0, 200) / 100.0;
+        fields.ratio2 = Uniform(0, 1) ? 0.0 : MixingWizard::FineTunedRatio(kRatios[Uniform(0, 4)], Uniform(0, 1000));
+        fields.join = static_cast<MixingFields::Join>(Uniform(0, 2));
+        fields.markWithTempoChange = Uniform(0, 1) == 0;
+        fields.fadesEnabled = Uniform(0, 1) == 0;
+        fields.fadeInBars = Uniform(0, 2);
+        fields.holdBars = Uniform(0, 2);
+        fields.fadeOutBars = Uniform(0, 2);
+        view.MixSegments(first, second, fields);
     }
 
     void EventEditorCommand() {
@@ -188,9 +253,11 @@ protected:
     }
 
     static constexpr double kRatios[] = {0.5, 0.97, 1.0, 1.5, 2.0};
-    static constexpr int kCommands = 26;
+    static constexpr int kCommands = 32;
     std::mt19937 random;
     RandomUser user{random};
+    test::TempDir presetsDir;
+    CEffectManagerImpl effects;
     test::SongLibrary library;
     std::vector<std::string> songs;
     CConfiguration config;
