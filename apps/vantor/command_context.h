@@ -107,6 +107,7 @@ void AddPlaybackCommands(CLI::App& app, CommandContext& context);
 void AddAnalysisCommands(CLI::App& app, CommandContext& context);
 void AddEditCommand(CLI::App& app, CommandContext& context);
 void AddPresetsCommands(CLI::App& app, CommandContext& context);
+void AddDesignCommands(CLI::App& app, CommandContext& context);
 // db load, unload and find, added to the db group.
 void AddLibraryCommands(CLI::App* db, CommandContext& context);
 
