@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     AddSetCommands(app, context);
     AddEditCommand(app, context);
     AddPresetsCommands(app, context);
+    AddDesignCommands(app, context);
     AddPlaybackCommands(app, context);
     AddAnalysisCommands(app, context);
     AddMediaCommands(app, context);

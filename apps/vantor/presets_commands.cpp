@@ -119,14 +119,14 @@ int ShowPreset(CommandContext& context, const PresetsOptions& o) {
 }
 
 // "EFFECT/PARAMETER=S:V,S:V,...": one effect of the preset with its curve.
-void AddCurve(CApplyEffectsDialog& dialog, const std::string& spec) {
-    const auto equals = spec.find('=');
-    const std::string pair = spec.substr(0, equals);
+void AddCurve(CApplyEffectsDialog& dialog, const std::string& curve) {
+    const auto equals = curve.find('=');
+    const std::string pair = curve.substr(0, equals);
     const auto slash = pair.find('/');
     if (equals == std::string::npos || slash == std::string::npos)
-        throw UsageError("an effect is EFFECT/PARAMETER=S:V,S:V,..., not \"" + spec + "\"");
+        throw UsageError("an effect is EFFECT/PARAMETER=S:V,S:V,..., not \"" + curve + "\"");
     std::vector<CurvePoint> points;
-    const std::string list = spec.substr(equals + 1);
+    const std::string list = curve.substr(equals + 1);
     size_t from = 0;
     while (from <= list.size()) {
         const size_t comma = std::min(list.find(',', from), list.size());
@@ -183,7 +183,7 @@ int AddPreset(CommandContext& context, const PresetsOptions& o) {
     if (o.waveform && o.profiles.size() != 1) throw UsageError("a waveform is the curve of one effect parameter");
     CApplyEffectsDialog dialog(context.ui, &context.Effects(), context.config);
     dialog.OpenPresets();
-    for (const std::string& spec : o.profiles) AddCurve(dialog, spec);
+    for (const std::string& curve : o.profiles) AddCurve(dialog, curve);
     if (o.waveform) {
         dialog.SetWaveformText(o.name);
         if (!dialog.AddWaveform()) return 1;

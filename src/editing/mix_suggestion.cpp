@@ -7,12 +7,15 @@
 namespace vantor {
 
 std::vector<std::string> MixSuggestion::For(CMusicDatabase& database, const CEvent& event) {
-    std::vector<std::string> keys;
     const CSegmentDesign* design = event.GetSegment();
-    if (!design) return keys;
-    RefPtr<CSongProfile> own = database.GetSong(design->GetSegment()->GetSongKey());
+    if (!design) return {};
+    return For(database, design->GetSegment()->GetSongKey(), design->GetTempo());
+}
+
+std::vector<std::string> MixSuggestion::For(CMusicDatabase& database, const std::string& songKey, double tempo) {
+    std::vector<std::string> keys;
+    RefPtr<CSongProfile> own = database.GetSong(songKey);
     if (!own) return keys;
-    const double tempo = design->GetTempo();
     const int32_t type = own->GetType();
     for (const std::string& key : database.SortedSongKeys(CMusicDatabase::kSortTitle)) {
         RefPtr<CSongProfile> song = database.GetSong(key);

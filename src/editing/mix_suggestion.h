@@ -19,6 +19,9 @@ public:
     // The keys of the fitting songs; empty when the event holds no segment or
     // its song has no profile.
     static std::vector<std::string> For(CMusicDatabase& database, const CEvent& event);
+    // The same for a song of the database at a tempo; empty when the key has
+    // no profile.
+    static std::vector<std::string> For(CMusicDatabase& database, const std::string& songKey, double tempo);
 };
 
 }  // namespace vantor

@@ -213,5 +213,39 @@ TEST_F(PresetsCliTest, TheWizardsMixOfTwoTonesIsHeardWithItsFades) {
     EXPECT_NEAR(sampleAt(e + 1000), b, 2);
 }
 
+TEST_F(PresetsCliTest, SuggestListsFittingSongsAndDesignsAreListedAndRemoved) {
+    for (const char* name : {"Artist - One.wav", "Artist - Two.wav"}) {
+        std::vector<int16_t> pcm(2 * 44100 * 10, 1000);
+        WaveWriter writer;
+        ASSERT_TRUE(writer.Open(Path(name), WaveFormat{}));
+        ASSERT_TRUE(writer.Write(pcm.data(), pcm.size() * 2));
+        ASSERT_TRUE(writer.Finish(44100 * 10));
+    }
+    const std::string one = Path("Artist - One.wav");
+    ASSERT_EQ(Run("db add \"" + one + "\" \"" + Path("Artist - Two.wav") + "\"").exitCode, 0);
+    auto suggested = Run("suggest \"" + one + "\" --json");
+    ASSERT_EQ(suggested.exitCode, 0) << suggested.err;
+    EXPECT_NE(suggested.out.find("\"One\""), std::string::npos) << suggested.out;
+    EXPECT_NE(suggested.out.find("\"Two\""), std::string::npos) << suggested.out;
+    EXPECT_EQ(Run("suggest /no/such.wav").exitCode, 1);
+
+    ASSERT_EQ(Run("--yes set new " + Path("s.set") + " --tracks 1").exitCode, 0);
+    ASSERT_EQ(Run("set add " + Path("s.set") + " --track 1 --at 0 \"" + one + "\" --to 8").exitCode, 0);
+    {
+        std::ofstream script(Path("design.txt"));
+        script << "marker left 2\nmarker right 4\ndesign create Intro\ndesign create Outro type=mix-out\n";
+    }
+    auto created = Run("edit " + Path("s.set") + " --script " + Path("design.txt"));
+    ASSERT_EQ(created.exitCode, 0) << created.err << created.out;
+    EXPECT_EQ(Run("designs list \"" + one + "\"").out, "Manage Mix Designs - One\nWithin:\n  Intro\nMix out:\n  Outro\n");
+    auto asked = Run("--no designs remove \"" + one + "\" Intro");
+    EXPECT_EQ(asked.exitCode, 1);
+    EXPECT_NE(asked.err.find("Remove Intro. Are you sure?"), std::string::npos) << asked.err;
+    ASSERT_EQ(Run("--yes designs remove \"" + one + "\" Intro").exitCode, 0);
+    EXPECT_EQ(Run("--yes designs remove \"" + one + "\" Intro").exitCode, 1);
+    ASSERT_EQ(Run("--yes designs remove \"" + one + "\" Outro --mix-out").exitCode, 0);
+    EXPECT_EQ(Run("designs list \"" + one + "\"").out, "Manage Mix Designs - One\nWithin:\nMix out:\n");
+}
+
 }  // namespace
 }  // namespace vantor
