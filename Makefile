@@ -5,7 +5,7 @@ FUZZ_SECONDS ?= 20
 SHELL := /bin/bash
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all deps build demo test tsan bench fuzz clean
+.PHONY: all deps build demo screenshots test tsan bench fuzz clean
 
 all: build
 
@@ -18,6 +18,13 @@ build: deps
 
 demo: build
 	@./scripts/demo.sh $(BUILD_ROOT)/release/vantor
+
+# A picture of every window of the workstation, opened on the demo's data,
+# drawn on Qt's offscreen platform (no display needed).
+screenshots: demo
+	@rm -rf demo/screens
+	@cd demo && QT_QPA_PLATFORM=offscreen ../$(BUILD_ROOT)/release/vantor-workstation --screenshots screens
+	@ls demo/screens
 
 test: deps
 	@cmake -S . -B $(BUILD_ROOT)/debug $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON >/dev/null

@@ -106,6 +106,8 @@ void AddDevicesCommands(CLI::App& app, CommandContext& context);
 void AddPlaybackCommands(CLI::App& app, CommandContext& context);
 void AddAnalysisCommands(CLI::App& app, CommandContext& context);
 void AddEditCommand(CLI::App& app, CommandContext& context);
+// gui: replaces itself by the desktop workstation.
+void AddGuiCommand(CLI::App& app, CommandContext& context);
 // db load, unload and find, added to the db group.
 void AddLibraryCommands(CLI::App* db, CommandContext& context);
 
