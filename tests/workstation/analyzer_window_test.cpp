@@ -29,14 +29,14 @@ protected:
         analyzer->Waveform()->ShowWhole();
     }
 
-    // Columns of the drawn waveform that hold the waveform's colour.
-    std::vector<bool> DrawnColumns() {
+    // How tall the waveform is drawn in each column: its colour's pixels.
+    std::vector<int> DrawnColumns() {
         const QImage image = analyzer->Waveform()->grab().toImage();
-        std::vector<bool> drawn(static_cast<size_t>(image.width()), false);
+        std::vector<int> drawn(static_cast<size_t>(image.width()), 0);
         for (int x = 0; x < image.width(); ++x)
             for (int y = 0; y < image.height(); ++y) {
                 const QColor c = image.pixelColor(x, y);
-                if (c.green() > 150 && c.blue() > 180 && c.red() < 120) drawn[static_cast<size_t>(x)] = true;
+                if (c.green() > 150 && c.blue() > 180 && c.red() < 120) ++drawn[static_cast<size_t>(x)];
             }
         return drawn;
     }
@@ -53,8 +53,8 @@ TEST_F(AnalyzerWindowTest, TheWaveformShowsTheSilenceBeforeTheFirstBeatAndTheCli
     const auto drawn = DrawnColumns();
     const size_t silentEnd = drawn.size() / 6;
     int loud = 0;
-    for (size_t x = 2; x + 2 < silentEnd; ++x) EXPECT_FALSE(drawn[x]) << x;
-    for (size_t x = silentEnd + 3; x < drawn.size(); ++x) loud += drawn[x];
+    for (size_t x = 2; x + 2 < silentEnd; ++x) EXPECT_LE(drawn[x], 2) << x;
+    for (size_t x = silentEnd + 3; x < drawn.size(); ++x) loud += drawn[x] > 20;
     EXPECT_GT(loud, static_cast<int>(drawn.size()) / 4);
     const auto columns = WaveformColumns::Compute(*analyzer->View().GetSummary(), 0, waveform->Length() / 60.0, 60);
     int16_t loudest = 0;

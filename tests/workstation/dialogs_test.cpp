@@ -5,6 +5,7 @@
 #include "configuration_window.h"
 #include "load_files_window.h"
 #include "mixdown_window.h"
+#include "music_database_window.h"
 #include "set_window.h"
 #include "song_profile_window.h"
 #include "support/cli_runner.h"
@@ -35,6 +36,8 @@ TEST_F(WorkstationFixture, ConfigurationRefusesThirteenTracksAndStoresTwelve) {
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(workstation->App().Configuration().GetNumberOfTracks(), 12);
+    workstation->Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&workstation->Main()));
     QTest::keyClick(&workstation->Main(), Qt::Key_N, Qt::ControlModifier);
     Settle();
     auto* set = workstation->Find<gui::SetWindow>(WindowKind::MusicSet);
@@ -57,6 +60,7 @@ TEST_F(WorkstationFixture, TheSoundServerSwitchWaitsForSetsToClose) {
 }
 
 TEST_F(WorkstationFixture, AnEmptyProfileIsRefusedWithTheTitleFocused) {
+    Command("View Music")->trigger();
     Command("New Song Profile")->trigger();
     Settle();
     auto* editor = workstation->Find<gui::SongProfileWindow>(WindowKind::SongProfile);
@@ -67,13 +71,22 @@ TEST_F(WorkstationFixture, AnEmptyProfileIsRefusedWithTheTitleFocused) {
     Settle();
     ASSERT_EQ(boxes.Texts().size(), 1u);
     EXPECT_EQ(boxes.Texts()[0], "Song title must be given");
+    EXPECT_EQ(editor->View().GetFocus(), "title");
 
+    const std::string fresh = dir / "fresh.wav";
+    std::filesystem::copy_file(songs[0], fresh);
     QTest::keyClicks(editor->Field("title"), "Fresh Cut");
-    QTest::keyClicks(editor->Field("localPath"), QString::fromStdString(songs[0]));
+    QTest::keyClicks(editor->Field("localPath"), QString::fromStdString(fresh));
     QTest::mouseClick(editor->AddButton(), Qt::LeftButton);
     Settle();
-    EXPECT_EQ(editor->AddButton()->text(), "Modify") << (boxes.Texts().empty() ? "" : boxes.Texts().back());
-    EXPECT_STREQ(workstation->App().Database().GetSong(songs[0])->GetTitle(), "Fresh Cut");
+    EXPECT_EQ(boxes.Texts().size(), 1u);
+    auto stored = workstation->App().Database().GetSong(fresh);
+    ASSERT_TRUE(stored);
+    EXPECT_STREQ(stored->GetTitle(), "Fresh Cut");
+    // The open database window heard of the new song and shows it.
+    auto* database = workstation->Find<gui::MusicDatabaseWindow>(WindowKind::MusicDatabase);
+    ASSERT_NE(database, nullptr);
+    EXPECT_EQ(database->Table()->rowCount(), 4);
 }
 
 TEST_F(WorkstationFixture, AddBatchListsWhatBecameOfEachFile) {
@@ -92,6 +105,7 @@ TEST_F(WorkstationFixture, TheLoaderCopiesQueuedSongsOffTheUserInterfaceThread) 
     std::filesystem::copy_file(songs[2], archive);
     auto job = LoadJob::Make("Crate", archive, dir / "copied.wav");
     ASSERT_TRUE(job);
+    boxes.Queue(QMessageBox::Ok);
     workstation->App().QueueLoad(job.Value());
     Settle();
     auto* loader = workstation->Find<gui::LoadFilesWindow>(WindowKind::LoadFiles);
@@ -100,7 +114,9 @@ TEST_F(WorkstationFixture, TheLoaderCopiesQueuedSongsOffTheUserInterfaceThread) 
         QTest::qWait(20);
         loader->Turn();
     }
-    EXPECT_TRUE(std::filesystem::exists(dir / "copied.wav"));
+    std::string dropped;
+    for (const auto& line : loader->View().GetDropped()) dropped += line + "\n";
+    EXPECT_TRUE(std::filesystem::exists(dir / "copied.wav")) << dropped;
     loader->Turn();
     EXPECT_FALSE(loader->Count()->text().isEmpty());
 }

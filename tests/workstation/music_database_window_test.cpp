@@ -102,6 +102,7 @@ TEST_F(MusicDatabaseWindowTest, KindTogglesLettersAndTheMissingFileMark) {
 
 TEST_F(MusicDatabaseWindowTest, DoubleClickOpensTheProfileEditorOnThatSong) {
     const QRect cell = window->Table()->visualItemRect(window->Table()->item(2, 0));
+    QTest::mouseClick(window->Table()->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(window->Table()->viewport(), Qt::LeftButton, {}, cell.center());
     Settle();
     auto* editor = workstation->Find<gui::SongProfileWindow>(WindowKind::SongProfile);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/analysis_fixtures.h"
+#include "config/configuration.h"
 #include "database/music_database.h"
 #include "registry_sub_window.h"
 #include "workstation.h"
@@ -28,15 +29,19 @@ public:
     }
     void Queue(QMessageBox::StandardButton button) { m_answers.push_back(button); }
     const std::vector<std::string>& Texts() const { return m_texts; }
+    const std::vector<std::string>& Captions() const { return m_captions; }
 
 private:
     void Answer() {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible()) return;
         m_texts.push_back(box->text().toStdString());
+        m_captions.push_back(box->windowTitle().toStdString());
         QAbstractButton* button = nullptr;
         if (!m_answers.empty()) {
             button = box->button(m_answers.front());
+            // An agreeing answer fits a Yes box as well as an OK box.
+            if (!button && m_answers.front() == QMessageBox::Ok) button = box->button(QMessageBox::Yes);
             m_answers.pop_front();
         }
         if (!button) button = box->escapeButton() ? box->escapeButton() : box->defaultButton();
@@ -50,6 +55,7 @@ private:
     QTimer m_timer;
     std::deque<QMessageBox::StandardButton> m_answers;
     std::vector<std::string> m_texts;
+    std::vector<std::string> m_captions;
 };
 
 // A program directory with three songs in its database, each a click track
@@ -76,6 +82,11 @@ protected:
             tempo += 4;
         }
         database.Close();
+        CConfiguration config;
+        config.SetDefaults();
+        config.SetProgramDirectory(Home());
+        for (int i = 0; i < 6; ++i) config.SetEffectPresetName(i, "Preset " + std::to_string(i + 1));
+        ASSERT_TRUE(config.Save(config.ProgramPath("Vantor.cfg")));
         workstation = std::make_unique<gui::Workstation>();
         ASSERT_TRUE(workstation->Start(Home(), {}));
         workstation->Main().resize(1400, 900);
