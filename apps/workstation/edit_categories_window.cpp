@@ -26,6 +26,9 @@ EditCategoriesWindow::EditCategoriesWindow(CVantorApp& app) : m_app(app), m_view
     auto* right = new QVBoxLayout;
     right->addWidget(new QLabel("Songs"));
     m_entries = new QListWidget;
+    // Entries are the songs' paths: the file name at their end is what tells them apart.
+    m_entries->setTextElideMode(Qt::ElideLeft);
+    m_entries->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     right->addWidget(m_entries);
     m_total = new QLabel;
     right->addWidget(m_total);
@@ -65,7 +68,11 @@ void EditCategoriesWindow::Fill() {
         if (!found.isEmpty()) m_names->setCurrentItem(found.front());
     }
     m_entries->clear();
-    for (const auto& entry : m_view->GetEntries()) m_entries->addItem(QString::fromStdString(entry));
+    for (const auto& entry : m_view->GetEntries()) {
+        auto* item = new QListWidgetItem(QString::fromStdString(entry));
+        item->setToolTip(item->text());
+        m_entries->addItem(item);
+    }
     m_total->setText(QString::fromStdString(m_view->GetTotalText()));
 }
 

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QPainter>
+#include <iterator>
 #include <QStatusBar>
 
 #include "add_batch_window.h"
@@ -15,10 +17,35 @@ namespace vantor::gui {
 
 namespace {
 constexpr int kEffectPresets = 6;
+
+// The program's icon as its SVG draws it: a dark disc with a waveform
+// across it and an amber centre.
+QIcon DrawIcon() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(27, 29, 34));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(2, 2, 60, 60, 11, 11);
+    painter.setBrush(QColor(30, 33, 40));
+    painter.setPen(QPen(QColor(58, 63, 73), 1));
+    painter.drawEllipse(QPointF(32, 32), 25, 25);
+    painter.setPen(QPen(QColor(64, 200, 220), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF wave[] = {{11, 32}, {16, 32}, {18, 25}, {20.5, 40}, {23, 20}, {25.5, 44}, {28, 23},
+                            {30.5, 38}, {33, 28}, {35.5, 36}, {38, 22}, {40.5, 42}, {43, 26}, {45.5, 35},
+                            {48, 30}, {53, 32}};
+    painter.drawPolyline(wave, static_cast<int>(std::size(wave)));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 176, 60));
+    painter.drawEllipse(QPointF(32, 32), 3.5, 3.5);
+    return QIcon(pixmap);
+}
 }  // namespace
 
 MainWindow::MainWindow(QtUserInterface& ui) : m_ui(ui) {
     setWindowTitle("Vantor");
+    setWindowIcon(DrawIcon());
     resize(1280, 800);
 }
 
@@ -110,6 +137,7 @@ void MainWindow::SetRecentSets(const std::vector<std::string>& paths) {
 
 RegistrySubWindow* MainWindow::AddWindow(WindowKind kind, WindowContent* content) {
     auto* window = new RegistrySubWindow(m_app->Registry(), kind, content);
+    window->setWindowIcon(windowIcon());
     m_area->addSubWindow(window);
     // The content's own size, inside the frame's borders and title bar.
     const QMargins frame = window->contentsMargins();

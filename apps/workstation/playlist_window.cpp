@@ -15,8 +15,11 @@ PlaylistWindow::PlaylistWindow(CVantorApp& app, const PlaylistOpening& opening) 
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // The texts share the width; the tempo and the two marks take what they need.
+    for (int column : {0, 1, 2}) m_table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Stretch);
+    for (int column : {3, 4, 5})
+        m_table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    m_table->setWordWrap(false);
     layout->addWidget(m_table);
     auto* row = new QHBoxLayout;
     auto addButton = [&](const QString& text, std::function<void()> run) {

@@ -49,6 +49,11 @@ public:
         return frame;
     }
 
+    void Place(WindowKind kind, const QRect& where) {
+        for (IRegistryWindow* window : m_workstation.App().Registry().GetWindows(kind))
+            if (auto* frame = dynamic_cast<RegistrySubWindow*>(window)) frame->setGeometry(where);
+    }
+
     std::vector<std::string> Run() {
         QDir().mkpath(m_folder);
         CVantorApp& app = m_workstation.App();
@@ -77,7 +82,7 @@ public:
                 m_failures.push_back("Analyzer: did not open");
             }
             app.Registry().Open(WindowKind::SongProfile, song, true);
-            Save(Frame(WindowKind::SongProfile, 560, 420), "Edit Profile");
+            Save(Frame(WindowKind::SongProfile, 780, 430), "Edit Profile");
         }
 
         app.Find();
@@ -93,7 +98,7 @@ public:
             }
             categories->Fill();
         }
-        Save(Frame(WindowKind::EditCategories, 620, 380), "Edit Categories");
+        Save(Frame(WindowKind::EditCategories, 900, 380), "Edit Categories");
 
         app.LoadMusic();
         Save(Frame(WindowKind::LoadFiles, 520, 300), "Music Loader");
@@ -135,7 +140,19 @@ public:
         }
         QFile::remove(wave);
 
-        main.Area()->tileSubWindows();
+        // The main window with the library windows side by side.
+        for (WindowKind kind : {WindowKind::FindMusic, WindowKind::SongProfile, WindowKind::LoadFiles})
+            for (IRegistryWindow* window : app.Registry().GetWindows(kind)) window->Destroy();
+        const QSize area = main.Area()->viewport()->size();
+        const int left = area.width() * 3 / 5;
+        Place(WindowKind::MusicDatabase, QRect(0, 0, left, area.height() * 2 / 5));
+        Place(WindowKind::Analyzer, QRect(0, area.height() * 2 / 5, left, area.height() * 3 / 5));
+        Place(WindowKind::EditCategories, QRect(left, 0, area.width() - left, area.height() / 2));
+        Place(WindowKind::Playlist, QRect(left, area.height() / 2, area.width() - left, area.height() / 2));
+        if (auto* analyzer = m_workstation.Find<AnalyzerWindow>(WindowKind::Analyzer)) {
+            Settle();
+            analyzer->Waveform()->ShowWhole();
+        }
         Save(&main, "Main Window");
         return m_failures;
     }
