@@ -38,12 +38,12 @@ tsan: deps
 	@cd $(BUILD_ROOT)/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -R Threaded
 
 bench: deps
-	@cmake -S . -B $(BUILD_ROOT)/bench $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=OFF -DVANTOR_BENCH=ON >/dev/null
+	@cmake -S . -B $(BUILD_ROOT)/bench $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=OFF -DVANTOR_BENCH=ON -DVANTOR_WORKSTATION=OFF >/dev/null
 	@cmake --build $(BUILD_ROOT)/bench -j $(JOBS)
 	@for b in $(BUILD_ROOT)/bench/bench/*_bench; do "$$b" || exit 1; done
 
 fuzz: deps
-	@CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TESTS=OFF -DVANTOR_FUZZ=ON >/dev/null
+	@CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TESTS=OFF -DVANTOR_FUZZ=ON -DVANTOR_WORKSTATION=OFF >/dev/null
 	@cmake --build $(BUILD_ROOT)/fuzz -j $(JOBS)
 	@set -e; for f in $(BUILD_ROOT)/fuzz/fuzz/*_fuzz; do \
 		name=$$(basename $$f); corpus=$(BUILD_ROOT)/fuzz/corpus/$$name; mkdir -p $$corpus; \
