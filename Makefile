@@ -5,7 +5,7 @@ FUZZ_SECONDS ?= 20
 SHELL := /bin/bash
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all deps build demo test tsan bench fuzz clean
+.PHONY: all deps build demo screenshots test tsan bench fuzz clean
 
 all: build
 
@@ -19,6 +19,13 @@ build: deps
 demo: build
 	@./scripts/demo.sh $(BUILD_ROOT)/release/vantor
 
+# A picture of every window of the workstation, opened on the demo's data,
+# drawn on Qt's offscreen platform (no display needed).
+screenshots: demo
+	@rm -rf demo/screens
+	@cd demo && QT_QPA_PLATFORM=offscreen ../$(BUILD_ROOT)/release/vantor-workstation --screenshots screens
+	@ls demo/screens
+
 test: deps
 	@cmake -S . -B $(BUILD_ROOT)/debug $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD_ROOT)/debug -j $(JOBS)
@@ -31,12 +38,12 @@ tsan: deps
 	@cd $(BUILD_ROOT)/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -R Threaded
 
 bench: deps
-	@cmake -S . -B $(BUILD_ROOT)/bench $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=OFF -DVANTOR_BENCH=ON >/dev/null
+	@cmake -S . -B $(BUILD_ROOT)/bench $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=OFF -DVANTOR_BENCH=ON -DVANTOR_WORKSTATION=OFF >/dev/null
 	@cmake --build $(BUILD_ROOT)/bench -j $(JOBS)
 	@for b in $(BUILD_ROOT)/bench/bench/*_bench; do "$$b" || exit 1; done
 
 fuzz: deps
-	@CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TESTS=OFF -DVANTOR_FUZZ=ON >/dev/null
+	@CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TESTS=OFF -DVANTOR_FUZZ=ON -DVANTOR_WORKSTATION=OFF >/dev/null
 	@cmake --build $(BUILD_ROOT)/fuzz -j $(JOBS)
 	@set -e; for f in $(BUILD_ROOT)/fuzz/fuzz/*_fuzz; do \
 		name=$$(basename $$f); corpus=$(BUILD_ROOT)/fuzz/corpus/$$name; mkdir -p $$corpus; \

@@ -14,6 +14,7 @@ packages=(
   libfftw3-dev
   libcli11-dev nlohmann-json3-dev
   fluidsynth fluid-soundfont-gm
+  qt6-base-dev libgl-dev xvfb xauth
 )
 
 missing=()

@@ -112,6 +112,8 @@ void AddEditCommand(CLI::App& app, CommandContext& context);
 void AddCategoryCommands(CLI::App& app, CommandContext& context);
 void AddPresetsCommands(CLI::App& app, CommandContext& context);
 void AddDesignCommands(CLI::App& app, CommandContext& context);
+// gui: replaces itself by the desktop workstation.
+void AddGuiCommand(CLI::App& app, CommandContext& context);
 // db add, load, unload and find, added to the db group.
 void AddLibraryCommands(CLI::App* db, CommandContext& context);
 // db edit, added to the db group.

@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
     AddMediaCommands(app, context);
     AddEffectsCommands(app, context);
     AddDevicesCommands(app, context);
+    AddGuiCommand(app, context);
 
     try {
         app.parse(argc, argv);

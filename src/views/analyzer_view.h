@@ -94,6 +94,8 @@ public:
     double GetViewTime() const { return m_viewTime; }
     int GetMarkedPoint() const { return m_marked; }
     double GetSampleRate() const;
+    // The open song's summary, for drawing its waveform; null when closed.
+    CResampledWaveSummaryFile* GetSummary() const { return m_summary.get(); }
 
 private:
     double TimeOf(const CMatchPoint& point) const;

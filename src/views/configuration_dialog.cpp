@@ -30,6 +30,26 @@ CConfigurationDialog::CConfigurationDialog(CConfiguration& config, IUserInterfac
     m_values.effectsDirectory = config.GetEffectsDirectory();
 }
 
+std::vector<CConfigurationDialog::DeviceChoice> CConfigurationDialog::ListDevices(
+    const std::vector<AudioDeviceInfo>& devices) {
+    std::vector<DeviceChoice> choices;
+    for (const auto& device : devices) {
+        DeviceChoice choice;
+        choice.text = device.description + " (" + device.module + ")";
+        if (device.id != DeviceId{}) choice.id = device.id;
+        choices.push_back(std::move(choice));
+    }
+    return choices;
+}
+
+int CConfigurationDialog::SelectDevice(const std::vector<DeviceChoice>& choices, const DeviceId& configured) {
+    for (size_t i = 0; i < choices.size(); ++i)
+        if (choices[i].id && *choices[i].id == configured) return static_cast<int>(i);
+    for (size_t i = 0; i < choices.size(); ++i)
+        if (!choices[i].id) return static_cast<int>(i);
+    return -1;
+}
+
 bool CConfigurationDialog::OnOK() {
     const Values& v = m_values;
     if (v.numberOfTracks < CConfiguration::kMinTracks || v.numberOfTracks > CConfiguration::kMaxTracks) {

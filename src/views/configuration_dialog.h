@@ -1,8 +1,11 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/audio_device.h"
 #include "platform/device_id.h"
 #include "platform/user_interface.h"
 #include "config/configuration.h"
@@ -39,6 +42,17 @@ public:
         std::function<void()> replaceMidiInput = [] {};
         std::function<void(int32_t)> setLatestTitlesMaximum = [](int32_t) {};
     };
+
+    // One entry of a device box: "%s (%s)" of description and module, with
+    // the device's identifier; the default device carries none.
+    struct DeviceChoice {
+        std::string text;
+        std::optional<DeviceId> id;
+    };
+    static std::vector<DeviceChoice> ListDevices(const std::vector<AudioDeviceInfo>& devices);
+    // The entry of the configured device, else the first without an
+    // identifier; -1 when there is neither.
+    static int SelectDevice(const std::vector<DeviceChoice>& choices, const DeviceId& configured);
 
     CConfigurationDialog(CConfiguration& config, IUserInterface& ui) : CConfigurationDialog(config, ui, Hooks()) {}
     CConfigurationDialog(CConfiguration& config, IUserInterface& ui, Hooks hooks);

@@ -1,0 +1,293 @@
+#include "shell/vantor_app.h"
+
+#include "platform/clipboard.h"
+#include "platform/file_io.h"
+#include "views/add_batch_dialog.h"
+#include "views/analyzer_view.h"
+#include "views/configuration_dialog.h"
+#include "views/database_update.h"
+#include "views/decompress_mp3_files.h"
+#include "views/edit_categories_view.h"
+#include "views/find_music_view.h"
+#include "views/load_files_view.h"
+#include "views/mixdown_dialog.h"
+#include "views/music_database_view.h"
+#include "views/playlist_view.h"
+#include "views/set_document.h"
+#include "views/song_profile_view.h"
+
+namespace vantor {
+
+namespace {
+constexpr int kEffectPresets = 6;
+constexpr const char* kAboutText =
+    "Vantor\n\nA mix-design workstation: song profiles, sets of segments on a\n"
+    "multi-track timeline, mixdown and live play.";
+}  // namespace
+
+CVantorApp::CVantorApp(IUserInterface& ui, IMainFrame& frame) : m_ui(ui), m_frame(frame) {}
+
+CVantorApp::~CVantorApp() {
+    if (m_started) Exit();
+}
+
+bool CVantorApp::StartUp(const std::string& programDirectory, const std::vector<std::string>& arguments,
+                         CWindowRegistry::DocumentTemplate documentTemplate) {
+    // Recent sets, configuration and latest titles of the program directory.
+    m_config.SetDefaults();
+    m_config.SetProgramDirectory(programDirectory);
+    m_recentSets.Load(m_config.ProgramPath(kRecentSetsFile));
+    m_config.Load(m_config.ProgramPath(kConfigurationFile));
+    m_recentTitles.Load(m_config.ProgramPath(kRecentTitlesFile));
+    m_recentTitles.SetLimit(m_config.GetMaxLatestTitles());
+
+    if (!m_frame.Create()) return false;
+
+    // The command line is read now but carried out only once the database
+    // and the windows exist: a file opened earlier would find neither.
+    std::optional<std::string> file;
+    for (const auto& argument : arguments) {
+        if (argument.empty()) continue;
+        if (argument[0] == '-' || file) {
+            m_ui.MessageBox("Unknown command line argument: " + argument, "Vantor", MessageButtons::Ok,
+                            MessageIcon::Error);
+            return false;
+        }
+        file = argument;
+    }
+
+    m_database.Open(m_config.GetProgramDirectory());
+    m_effects.LoadEffectLibraries(m_config.GetEffectsDirectory());
+
+    m_frame.Show();
+
+    for (const auto& info : kWindowKinds)
+        m_registry.Register(CWindowRegistry::kResource, info.kind, info.multiple, documentTemplate);
+
+    Clipboard::Instance().RegisterFormat(kSegmentDesignFormat);
+    Clipboard::Instance().RegisterFormat(kSetClipFormat);
+
+    std::vector<std::string> presets;
+    for (int i = 0; i < kEffectPresets; ++i) presets.emplace_back(m_config.GetEffectPresetName(i));
+    m_frame.SetEffectPresetTips(presets);
+    m_frame.SetRecentSets(m_recentSets.Paths());
+    m_started = true;
+
+    if (file) OpenPath(*file);
+    return true;
+}
+
+bool CVantorApp::CloseMainWindow() {
+    if (!m_registry.CloseAll()) return false;
+    Exit();
+    return true;
+}
+
+void CVantorApp::Exit() {
+    m_started = false;
+    m_registry.DestroyAll();
+    m_database.Close();
+    m_recentSets.Save(m_config.ProgramPath(kRecentSetsFile));
+}
+
+void CVantorApp::New() {
+    auto document = std::make_shared<CSetDocument>(m_ui, &m_recentSets);
+    NewSetOptions options;
+    options.audioTracks = m_config.GetNumberOfTracks();
+    options.tempo = m_config.GetDefaultTempo();
+    document->New(options);
+    OpenSetDocument(std::move(document));
+}
+
+bool CVantorApp::OpenSet() {
+    FileChoice choice;
+    choice.title = "Open";
+    choice.defaultExtension = ".set";
+    choice.filter = kSetFilter;
+    auto paths = m_ui.ChooseOpenFiles(choice);
+    if (paths.empty()) return false;
+    return OpenPath(paths.front());
+}
+
+bool CVantorApp::OpenPath(const std::string& path) {
+    if (!IsRegularFile(path)) {
+        m_ui.MessageBox("Unable to find specified file.", "Open Set", MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    if (CSetDocument::IsPlaylistPath(path)) {
+        m_registry.Open(WindowKind::Playlist, PlaylistOpening{path}, true);
+        m_recentSets.Add(path);
+        RecentSetsChanged();
+        return true;
+    }
+    auto document = std::make_shared<CSetDocument>(m_ui, &m_recentSets);
+    if (!document->Open(path)) return false;
+    OpenSetDocument(std::move(document));
+    m_recentSets.Add(path);
+    RecentSetsChanged();
+    return true;
+}
+
+bool CVantorApp::OpenRecent(size_t index) {
+    if (index >= m_recentSets.Paths().size()) return false;
+    const std::string path = m_recentSets.Paths()[index];
+    if (!IsRegularFile(path)) {
+        m_recentSets.Remove(path);
+        RecentSetsChanged();
+    }
+    return OpenPath(path);
+}
+
+void CVantorApp::OpenSetDocument(std::shared_ptr<CSetDocument> document) {
+    m_registry.Open(WindowKind::MusicSet, std::move(document), false);
+}
+
+void CVantorApp::RecentSetsChanged() {
+    m_recentSets.Save(m_config.ProgramPath(kRecentSetsFile));
+    m_frame.SetRecentSets(m_recentSets.Paths());
+}
+
+void CVantorApp::NewPlaylist() { m_registry.Open(WindowKind::Playlist, PlaylistOpening{}, true); }
+void CVantorApp::ViewMusic() { m_registry.Open(WindowKind::MusicDatabase, std::any(), false); }
+void CVantorApp::Find() { m_registry.Open(WindowKind::FindMusic, std::any(), false); }
+void CVantorApp::LoadMusic() { m_registry.Open(WindowKind::LoadFiles, std::any(), false); }
+void CVantorApp::EditCategories() { m_registry.Open(WindowKind::EditCategories, std::any(), false); }
+
+std::unique_ptr<CConfigurationDialog> CVantorApp::MakeConfigurationDialog() {
+    CConfigurationDialog::Hooks hooks;
+    hooks.anySetEditorOpen = [this] { return m_registry.IsOpen(WindowKind::MusicSet); };
+    hooks.setLatestTitlesMaximum = [this](int32_t maximum) { m_recentTitles.SetLimit(maximum); };
+    return std::make_unique<CConfigurationDialog>(m_config, m_ui, std::move(hooks));
+}
+
+std::unique_ptr<CDatabaseUpdate> CVantorApp::UpdateDatabase() {
+    auto update = std::make_unique<CDatabaseUpdate>(m_ui, m_database);
+    if (!update->Start()) return nullptr;
+    return update;
+}
+
+std::unique_ptr<CAddBatchDialog> CVantorApp::MakeAddBatchDialog() {
+    return std::make_unique<CAddBatchDialog>(m_ui, m_database, &m_recentTitles,
+                                             [this](LoadJob job) { QueueLoad(std::move(job)); });
+}
+
+std::vector<std::string> CVantorApp::DecompressMp3() {
+    CDecompressMp3Files decompress(m_ui, [this](LoadJob job) { QueueLoad(std::move(job)); });
+    return decompress.Run();
+}
+
+bool CVantorApp::CompactDatabase() {
+    if (m_ui.MessageBox("Are you sure?", "Compact Database", MessageButtons::YesNo, MessageIcon::Question) !=
+        MessageAnswer::Yes)
+        return false;
+    std::vector<std::string> dropped;
+    const bool compacted = m_database.CompactDatabase(&dropped);
+    if (!compacted)
+        m_ui.MessageBox("The music database could not be compacted; it is unchanged.", "Compact Database",
+                        MessageButtons::Ok, MessageIcon::Error);
+    m_registry.Post(WindowKind::MusicDatabase, Notification{kSongSaved, std::any(), std::any()});
+    return compacted;
+}
+
+void CVantorApp::About() {
+    m_ui.MessageBox(kAboutText, kAboutCaption, MessageButtons::Ok, MessageIcon::Information);
+}
+
+std::unique_ptr<CMixdownDialog> CVantorApp::MakeMixdownDialog() {
+    return std::make_unique<CMixdownDialog>(m_ui, &m_effects, &m_database, m_config.GetNormalizationEnabled());
+}
+
+std::unique_ptr<CMusicDatabaseView> CVantorApp::MakeMusicDatabaseView() {
+    CMusicDatabaseView::Listener listener;
+    listener.queueLoad = [this](LoadJob job) { QueueLoad(std::move(job)); };
+    listener.openProfileEditor = [this](const RefPtr<CSongProfile>& song) {
+        m_registry.Open(WindowKind::SongProfile, song, true);
+    };
+    listener.openAnalyzer = [this](const RefPtr<CSongProfile>& song) {
+        m_registry.Open(WindowKind::Analyzer, song, true);
+    };
+    listener.openMixingDesigns = [this](const RefPtr<CSongProfile>& song) {
+        m_registry.Open(WindowKind::ManageMixDesigns, song, true);
+    };
+    return std::make_unique<CMusicDatabaseView>(m_ui, m_database, m_recentTitles, m_config, std::move(listener));
+}
+
+std::unique_ptr<CSongProfileView> CVantorApp::MakeSongProfileView() {
+    CSongProfileView::Listener listener;
+    listener.queueLoad = [this](LoadJob job) { QueueLoad(std::move(job)); };
+    listener.recordChanged = [this](const std::string& key) {
+        m_registry.Broadcast(WindowKind::SongProfile, Notification{kSongSaved, key, std::any()});
+    };
+    return std::make_unique<CSongProfileView>(m_ui, m_database, &m_recentTitles, m_config, std::move(listener));
+}
+
+std::unique_ptr<CAnalyzerView> CVantorApp::MakeAnalyzerView() {
+    return std::make_unique<CAnalyzerView>(m_ui, m_database, m_config, [this](const std::string& key) {
+        m_registry.Broadcast(WindowKind::Analyzer, Notification{kSongSaved, key, std::any()});
+    });
+}
+
+std::unique_ptr<CFindMusicView> CVantorApp::MakeFindMusicView() {
+    return std::make_unique<CFindMusicView>(m_ui, m_database, m_config,
+                                            [this](std::vector<std::string> keys) { ShowKeys(std::move(keys)); });
+}
+
+std::unique_ptr<CEditCategoriesView> CVantorApp::MakeEditCategoriesView() {
+    return std::make_unique<CEditCategoriesView>(m_ui, m_database);
+}
+
+std::unique_ptr<CLoadFilesView> CVantorApp::MakeLoadFilesView() {
+    // The loader's worker reports from its own thread; the registry is only
+    // touched on the user interface thread.
+    return std::make_unique<CLoadFilesView>(m_ui, m_config, [this] {
+        PostToUserInterface([this] {
+            m_registry.Post(WindowKind::MusicDatabase, Notification{kSongSaved, std::any(), std::any()});
+        });
+    });
+}
+
+std::unique_ptr<CPlaylistView> CVantorApp::MakePlaylistView() {
+    return std::make_unique<CPlaylistView>(m_database, m_ui, &m_recentSets);
+}
+
+void CVantorApp::QueueLoad(LoadJob job) {
+    if (!m_registry.IsOpen(WindowKind::LoadFiles)) m_registry.Open(WindowKind::LoadFiles, std::any(), false);
+    m_registry.Post(WindowKind::LoadFiles, Notification{kLoadRequest, std::move(job), std::any()});
+}
+
+void CVantorApp::ShowKeys(std::vector<std::string> keys) {
+    if (!m_registry.IsOpen(WindowKind::MusicDatabase))
+        m_registry.Open(WindowKind::MusicDatabase, std::any(), false);
+    m_registry.Post(WindowKind::MusicDatabase, Notification{kShowKeys, std::move(keys), std::any()});
+}
+
+void CVantorApp::PostToUserInterface(std::function<void()> call) {
+    std::function<void()> wake;
+    {
+        std::lock_guard lock(m_callsLock);
+        m_calls.push_back(std::move(call));
+        wake = m_wake;
+    }
+    if (wake) wake();
+}
+
+void CVantorApp::SetWake(std::function<void()> wake) {
+    {
+        std::lock_guard lock(m_callsLock);
+        m_wake = wake;
+    }
+    m_registry.SetWake(std::move(wake));
+}
+
+size_t CVantorApp::RunPosted() {
+    std::deque<std::function<void()>> calls;
+    {
+        std::lock_guard lock(m_callsLock);
+        calls.swap(m_calls);
+    }
+    size_t count = calls.size();
+    for (auto& call : calls) call();
+    return count + m_registry.DispatchPosted();
+}
+
+}  // namespace vantor
