@@ -86,6 +86,30 @@ TEST_F(MusicDatabaseTest, TempoTextsSortAsText) {
     EXPECT_EQ(m_db.SortedSongKeys(CMusicDatabase::kSortTempo), (std::vector<std::string>{"/fast.wav", "/slow.wav"}));
 }
 
+// Reading many songs at once finds each as GetSong does, keeps the keys'
+// order, and stays inside the list whatever range is asked for.
+TEST_F(MusicDatabaseTest, SongsReadTogetherAreFoundAsOneByOne) {
+    ASSERT_TRUE(m_db.PutSong(*MakeSong("/a.wav", "a")));
+    ASSERT_TRUE(m_db.PutSong(*MakeSong("/b.wav", "b")));
+    ASSERT_TRUE(m_db.PutSample(*MakeSong("/s.wav", "s")));
+    const std::vector<std::string> keys = {"/b.wav", "", "/gone.wav", "/s.wav", "/a.wav"};
+    const auto songs = m_db.GetSongs(keys, 0, 100);
+    ASSERT_EQ(songs.size(), keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(songs[i].get(), m_db.GetSong(keys[i]).get()) << keys[i];
+    EXPECT_STREQ(songs[3]->GetTitle(), "s");
+    EXPECT_EQ(m_db.GetSongs(keys, 3, 1).size(), 1u);
+    EXPECT_EQ(m_db.GetSongs(keys, 4, static_cast<size_t>(-1)).size(), 1u);
+    EXPECT_TRUE(m_db.GetSongs(keys, 9, 2).empty());
+
+    // The sorted order follows every change.
+    EXPECT_EQ(m_db.SortedSongKeys(CMusicDatabase::kSortTitle), (std::vector<std::string>{"/a.wav", "/b.wav"}));
+    ASSERT_TRUE(m_db.PutSong(*MakeSong("/c.wav", "0 first")));
+    EXPECT_EQ(m_db.SortedSongKeys(CMusicDatabase::kSortTitle),
+              (std::vector<std::string>{"/c.wav", "/a.wav", "/b.wav"}));
+    ASSERT_TRUE(m_db.RemoveSong(*MakeSong("/a.wav", "a")));
+    EXPECT_EQ(m_db.SortedSongKeys(CMusicDatabase::kSortTitle), (std::vector<std::string>{"/c.wav", "/b.wav"}));
+}
+
 TEST_F(MusicDatabaseTest, CompactionLeavesExactlyTheLiveRecordsInTitleOrder) {
     const char* titles[] = {"delta", "Alpha", "charlie", "Bravo", "echo"};
     for (int i = 0; i < 5; ++i)
