@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     AddMediaCommands(app, context);
     AddEffectsCommands(app, context);
     AddDevicesCommands(app, context);
+    AddServerCommands(app, context);
 
     try {
         app.parse(argc, argv);
