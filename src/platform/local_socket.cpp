@@ -75,9 +75,12 @@ LocalSocket& LocalSocket::operator=(LocalSocket&& other) noexcept {
 LocalSocket LocalSocket::Connect(const std::string& path) {
     sockaddr_un address;
     if (!FillAddress(path, address)) return {};
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Non-blocking while connecting: a server busy with another client and
+    // a full backlog is refused at once, not waited for.
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return {};
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return {};
     }

@@ -46,7 +46,8 @@ public:
     LocalSocket(const LocalSocket&) = delete;
     LocalSocket& operator=(const LocalSocket&) = delete;
 
-    // Not open when nobody listens at the path (missing, refused or busy).
+    // Not open when nobody listens at the path (missing, refused, or busy
+    // with a full backlog: never waited for).
     static LocalSocket Connect(const std::string& path);
 
     bool IsOpen() const { return m_fd >= 0; }
