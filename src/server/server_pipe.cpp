@@ -26,7 +26,7 @@ CServerPipe::CServerPipe(CServerDlg* owner, std::function<void()> onShutdown)
 
 CServerPipe::~CServerPipe() {
     Join(-1);
-    m_listener.Close();
+    m_listener.Close();  // never started
 }
 
 Status CServerPipe::Listen(const std::string& path) {
@@ -46,6 +46,8 @@ int32_t CServerPipe::Run() {
         }
         Serve(client);
     }
+    // The next client finds no socket rather than one nobody serves.
+    m_listener.Close();
     return 0;
 }
 

@@ -24,7 +24,8 @@ public:
     CServerPipe(CServerDlg* owner, std::function<void()> onShutdown);
     ~CServerPipe() override;
 
-    // Creates the socket at the path; before Start.
+    // Creates the socket at the path; before Start. The socket goes when the
+    // thread ends.
     Status Listen(const std::string& path);
 
     // Connections closed for a protocol error, and clients refused as another user's.
