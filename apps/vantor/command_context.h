@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 #include <stdexcept>
 #include <string>
 
@@ -114,6 +116,20 @@ void AddPresetsCommands(CLI::App& app, CommandContext& context);
 void AddDesignCommands(CLI::App& app, CommandContext& context);
 // gui: replaces itself by the desktop workstation.
 void AddGuiCommand(CLI::App& app, CommandContext& context);
+void AddServerCommands(CLI::App& app, CommandContext& context);
+
+// What `vantor play --server` starts on the Sound Server.
+struct ServerPlayOptions {
+    std::string set;
+    double from = 0.0;
+    std::vector<double> loop;
+    std::optional<std::string> device;
+    bool follow = false;
+};
+// Starts the server when none answers, plays the set there and returns, or
+// with follow shows the position until Ctrl-C, which leaves it playing.
+int PlayOnServer(CommandContext& context, const ServerPlayOptions& options);
+
 // db add, load, unload and find, added to the db group.
 void AddLibraryCommands(CLI::App* db, CommandContext& context);
 // db edit, added to the db group.

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     AddEffectsCommands(app, context);
     AddDevicesCommands(app, context);
     AddGuiCommand(app, context);
+    AddServerCommands(app, context);
 
     try {
         app.parse(argc, argv);

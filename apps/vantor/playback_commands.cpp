@@ -97,10 +97,14 @@ struct PlayOptions {
     std::optional<double> from;
     std::vector<double> loop;
     std::optional<std::string> device;
+    bool server = false;
+    bool follow = false;
 };
 
 int Play(CommandContext& context, const PlayOptions& o) {
     if (!o.loop.empty() && !(o.loop[1] > o.loop[0])) throw UsageError("--loop needs a start and a later end in seconds");
+    if (o.follow && !o.server) throw UsageError("--follow goes with --server");
+    if (o.server) return PlayOnServer(context, {o.set, o.from.value_or(0.0), o.loop, o.device, o.follow});
     RefPtr<CMusicSet> set = OpenSet(context, o.set);
     const int32_t rate = set->GetSampleRate();
     const DeviceId device = o.device ? ParseDeviceId(*o.device, true) : context.config.GetSetOutputDeviceId();
@@ -168,6 +172,9 @@ void AddPlaybackCommands(CLI::App& app, CommandContext& context) {
         cmd->add_option("--device", o->device,
                         "output device: null (silent, on the clock), default, or 32 hexadecimal digits from `vantor "
                         "devices` (default: the configured set output)");
+        cmd->add_flag("--server", o->server,
+                      "play on the Sound Server (started when none runs) and return; the set plays on");
+        cmd->add_flag("--follow", o->follow, "with --server: show the position until Ctrl-C, which leaves it playing");
         OnRun(cmd, context, [&context, o] { return Play(context, *o); });
     }
 }

@@ -192,6 +192,10 @@ std::vector<std::string> CMusicDatabase::SortedSampleKeys() {
     return Read(std::vector<std::string>(), [&] { return m_samples->SortedKeys(kSortTitle); });
 }
 
+bool CMusicDatabase::ReloadDatabase() {
+    return Read(false, [] { return true; });
+}
+
 int32_t CMusicDatabase::GetSongCount() {
     return Read(0, [&] { return m_songs->GetLiveCount() - m_songs->GetDamagedCount(); });
 }

@@ -68,6 +68,11 @@ public:
     // listed nor read, and dropped by compaction.
     int32_t GetDamagedCount();
 
+    // Takes the lock as a reader, which rereads the stores when another
+    // process has changed them since; a writer of another process is waited
+    // for. False when the stores cannot be read.
+    bool ReloadDatabase();
+
     // One listener; each call replaces the previous one (null: none).
     void SetDatabaseListener(IDatabaseListener* listener) { m_listener = listener; }
 

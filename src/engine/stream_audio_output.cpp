@@ -91,6 +91,12 @@ void CStreamAudioOutput::SetLoop(uint32_t start, uint32_t end) {
     m_loopEnd = end;
 }
 
+void CStreamAudioOutput::GetLoop(uint32_t& start, uint32_t& end) const {
+    std::lock_guard lock(m_positionLock);
+    start = m_loopStart;
+    end = m_loopEnd;
+}
+
 void CStreamAudioOutput::SetNotifyWindow(MessageQueue* window) {
     std::lock_guard lock(m_positionLock);
     m_notifyWindow = window;

@@ -50,6 +50,8 @@ public:
     void SetEndPosition(uint32_t frame);
     // A range whose end is not after its start means no loop.
     void SetLoop(uint32_t start, uint32_t end);
+    // The loop range last set, read under the position lock.
+    void GetLoop(uint32_t& start, uint32_t& end) const;
     void SetNotifyWindow(MessageQueue* window);
     void Pause();
     void Resume();
