@@ -36,9 +36,12 @@ Workstation::Workstation()
     m_app->SetWake([context, app] {
         QMetaObject::invokeMethod(context, [app] { app->RunPosted(); }, Qt::QueuedConnection);
     });
+    // Set clips and segment designs go to the desktop's clipboard.
+    Clipboard::Instance().SetStore(&m_clipboard);
 }
 
 Workstation::~Workstation() {
+    Clipboard::Instance().SetStore(nullptr);
     m_drag->Abandon();
     // The windows leave the registry before the application goes.
     m_main.reset();

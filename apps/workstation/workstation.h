@@ -8,6 +8,7 @@
 #include "qt_user_interface.h"
 #include "shell/drag_tracker.h"
 #include "shell/vantor_app.h"
+#include "system_clipboard.h"
 
 namespace vantor::gui {
 
@@ -36,6 +37,7 @@ private:
     CDragTracker::Host DragHost();
 
     QtUserInterface m_ui;
+    SystemClipboard m_clipboard;
     std::unique_ptr<MainWindow> m_main;
     std::unique_ptr<CVantorApp> m_app;
     std::unique_ptr<CDragTracker> m_drag;
