@@ -89,13 +89,8 @@ int AddSongs(CommandContext& context, const std::string& name, const std::vector
     CEditCategoriesView editor(context.ui, database);
     SelectListed(editor, name);
     int exitCode = 0;
-    for (const std::string& key : keys) {
-        RefPtr<CSongProfile> song = FindStoredSong(database, key);
-        if (!song) {
-            std::fprintf(stderr, "no song with the key %s\n", key.c_str());
-            exitCode = 1;
-            continue;
-        }
+    bool missing = false;
+    for (const RefPtr<CSongProfile>& song : FindStoredSongs(database, keys, missing)) {
         auto design = MakeRef<CSegmentDesign>();
         design->SetName(song->GetTitle());
         design->SetTempo(song->GetTempo());
@@ -111,7 +106,7 @@ int AddSongs(CommandContext& context, const std::string& name, const std::vector
         std::printf("added %s to %s\n", song->GetKey(), name.c_str());
     }
     std::printf("%s\n", editor.GetTotalText().c_str());
-    return exitCode;
+    return missing ? 1 : exitCode;
 }
 
 int DropSongs(CommandContext& context, const std::string& name, const std::vector<std::string>& keys) {

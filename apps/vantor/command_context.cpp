@@ -129,4 +129,18 @@ RefPtr<CSongProfile> FindStoredSong(CMusicDatabase& database, const std::string&
     return database.GetSong(AbsolutePath(keyOrFile));
 }
 
+std::vector<RefPtr<CSongProfile>> FindStoredSongs(CMusicDatabase& database, const std::vector<std::string>& keys,
+                                                  bool& missing) {
+    std::vector<RefPtr<CSongProfile>> songs;
+    for (const std::string& key : keys) {
+        if (RefPtr<CSongProfile> song = FindStoredSong(database, key)) {
+            songs.push_back(std::move(song));
+        } else {
+            std::fprintf(stderr, "no song with the key %s\n", key.c_str());
+            missing = true;
+        }
+    }
+    return songs;
+}
+
 }  // namespace vantor::cli

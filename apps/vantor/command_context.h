@@ -88,6 +88,10 @@ uint32_t SecondsToFrames(double seconds, int32_t sampleRate);
 
 // The song stored under the key, or under the file's absolute path; null when neither.
 RefPtr<CSongProfile> FindStoredSong(CMusicDatabase& database, const std::string& keyOrFile);
+// The stored songs of the keys, in their order; a key that finds none is named
+// on stderr and sets missing.
+std::vector<RefPtr<CSongProfile>> FindStoredSongs(CMusicDatabase& database, const std::vector<std::string>& keys,
+                                                  bool& missing);
 std::string AbsolutePath(const std::string& path);
 
 // The songs of the keys as listings show them: private ones left out when the

@@ -140,13 +140,8 @@ int Load(CommandContext& context, const std::vector<std::string>& keys) {
     CLoadFilesView loader(context.ui, context.config);
     int exitCode = 0;
     size_t queued = 0;
-    for (const std::string& key : keys) {
-        RefPtr<CSongProfile> song = FindStoredSong(database, key);
-        if (!song) {
-            std::fprintf(stderr, "no song with the key %s\n", key.c_str());
-            exitCode = 1;
-            continue;
-        }
+    bool missing = false;
+    for (const RefPtr<CSongProfile>& song : FindStoredSongs(database, keys, missing)) {
         auto job = PlanLoadMusic(*song);
         if (!job) {
             // A song already local is no failure.
@@ -163,26 +158,21 @@ int Load(CommandContext& context, const std::vector<std::string>& keys) {
         exitCode = 1;
     }
     std::printf("%zu loaded\n", queued - loader.GetDropped().size());
-    return exitCode;
+    return missing ? 1 : exitCode;
 }
 
 int Unload(CommandContext& context, const std::vector<std::string>& keys) {
     CMusicDatabase& database = context.Database();
     int exitCode = 0;
-    for (const std::string& key : keys) {
-        RefPtr<CSongProfile> song = FindStoredSong(database, key);
-        if (!song) {
-            std::fprintf(stderr, "no song with the key %s\n", key.c_str());
-            exitCode = 1;
-            continue;
-        }
+    bool missing = false;
+    for (const RefPtr<CSongProfile>& song : FindStoredSongs(database, keys, missing)) {
         if (Status unloaded = UnloadMusic(*song, context.config.GetDeleteSummaries()); !unloaded) {
             exitCode = context.Refused(unloaded.Error());
             continue;
         }
         std::printf("unloaded %s\n", song->GetKey());
     }
-    return exitCode;
+    return missing ? 1 : exitCode;
 }
 
 int Find(CommandContext& context, const std::string& text, const std::string& field, bool json) {

@@ -68,4 +68,19 @@ bool CEffectManagerImpl::LoadEffectLibrary(const std::string& path) {
     return true;
 }
 
+std::vector<std::pair<std::string, std::vector<std::string>>> CEffectManagerImpl::ListEffectChoices() {
+    std::vector<std::pair<std::string, std::vector<std::string>>> choices;
+    for (int i = 0; i < GetEffectCount(); ++i) {
+        const char* name = GetEffectNameAt(i);
+        IEffect* effect = name ? FindEffect(name) : nullptr;
+        if (!effect) continue;
+        std::vector<std::string> parameters;
+        for (int p = 0; p < effect->GetParameterCount(); ++p)
+            if (const char* parameter = effect->GetParameterName(p)) parameters.emplace_back(parameter);
+        choices.emplace_back(name, std::move(parameters));
+    }
+    std::sort(choices.begin(), choices.end());
+    return choices;
+}
+
 }  // namespace vantor

@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/name_hash_table.h"
@@ -28,6 +29,9 @@ public:
     // The name at the index-th occupied slot in slot order, or null.
     const char* GetEffectNameAt(int index);
     IEffect* FindEffect(const char* name);
+    // Every registered effect type with the names of its parameters, ordered
+    // by effect name: what the effect dialogs offer.
+    std::vector<std::pair<std::string, std::vector<std::string>>> ListEffectChoices();
 
     // Loads every "*.so" of the directory (in name order); nothing for an
     // empty directory text.

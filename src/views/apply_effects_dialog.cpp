@@ -172,19 +172,8 @@ std::vector<CApplyEffectsDialog::PreviewRow> CApplyEffectsDialog::GetPreview() c
 }
 
 std::vector<std::pair<std::string, std::vector<std::string>>> CApplyEffectsDialog::GetEffectChoices() const {
-    std::vector<std::pair<std::string, std::vector<std::string>>> choices;
-    if (!m_effects) return choices;
-    for (int i = 0; i < m_effects->GetEffectCount(); ++i) {
-        const char* name = m_effects->GetEffectNameAt(i);
-        IEffect* effect = name ? m_effects->FindEffect(name) : nullptr;
-        if (!effect) continue;
-        std::vector<std::string> parameters;
-        for (int p = 0; p < effect->GetParameterCount(); ++p)
-            if (const char* parameter = effect->GetParameterName(p)) parameters.emplace_back(parameter);
-        choices.emplace_back(name, std::move(parameters));
-    }
-    std::sort(choices.begin(), choices.end());
-    return choices;
+    if (!m_effects) return {};
+    return m_effects->ListEffectChoices();
 }
 
 void CApplyEffectsDialog::ChooseProfile(int index) {
