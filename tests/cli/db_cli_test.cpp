@@ -13,6 +13,10 @@
 #include <vector>
 
 #include "support/cli_runner.h"
+#include "support/wave_bytes.h"
+
+using vantor::test::Slurp;
+using vantor::test::WaveHeader;
 
 namespace {
 
@@ -20,29 +24,9 @@ namespace fs = std::filesystem;
 
 using Result = vantor::test::CliResult;
 
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void WriteWave(const fs::path& path, uint16_t channels, uint32_t rate, uint32_t frames) {
-    auto le = [](std::string& out, uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i));
-    };
-    const uint32_t dataBytes = frames * channels * 2;
-    std::string file = "RIFF";
-    le(file, 36 + dataBytes, 4);
-    file += "WAVEfmt ";
-    le(file, 16, 4);
-    le(file, 1, 2);
-    le(file, channels, 2);
-    le(file, rate, 4);
-    le(file, rate * channels * 2, 4);
-    le(file, channels * 2, 2);
-    le(file, 16, 2);
-    file += "data";
-    le(file, dataBytes, 4);
-    file.append(dataBytes, '\0');
+    std::string file = WaveHeader(channels, rate, frames);
+    file.append(static_cast<size_t>(frames) * channels * 2, '\0');
     std::ofstream(path, std::ios::binary) << file;
 }
 

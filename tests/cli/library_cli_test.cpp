@@ -16,6 +16,10 @@
 #include <vector>
 
 #include "support/cli_runner.h"
+#include "support/wave_bytes.h"
+
+using vantor::test::Slurp;
+using vantor::test::WaveHeader;
 
 namespace {
 
@@ -23,35 +27,8 @@ namespace fs = std::filesystem;
 
 using Result = vantor::test::CliResult;
 
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// A wave file header for frames of audio; the audio itself is left to the
-// caller (written, or a hole in a sparse file).
-std::string WaveHeader(uint16_t channels, uint32_t frames) {
-    auto le = [](std::string& out, uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i));
-    };
-    const uint32_t dataBytes = frames * channels * 2;
-    std::string header = "RIFF";
-    le(header, 36 + dataBytes, 4);
-    header += "WAVEfmt ";
-    le(header, 16, 4);
-    le(header, 1, 2);
-    le(header, channels, 2);
-    le(header, 44100, 4);
-    le(header, 44100 * channels * 2, 4);
-    le(header, channels * 2, 2);
-    le(header, 16, 2);
-    header += "data";
-    le(header, dataBytes, 4);
-    return header;
-}
-
 void WriteWave(const fs::path& path, uint32_t frames = 4410, uint16_t channels = 2) {
-    std::string file = WaveHeader(channels, frames);
+    std::string file = WaveHeader(channels, 44100, frames);
     for (uint32_t i = 0; i < frames * channels; ++i) {
         const auto sample = static_cast<uint16_t>(i * 37);
         file += static_cast<char>(sample & 0xFF);
@@ -351,7 +328,7 @@ TEST_F(LibraryCommandLine, KilledCopyLeavesNoPartialWaveUnderTheFinalName) {
     // The copy alone is under test; a summary of it would only take time.
     ASSERT_EQ(Vantor({"config", "set", "generate-summaries", "off"}).exitCode, 0);
     const fs::path big = m_home / "disc/music/Big - Song.wav";
-    std::ofstream(big, std::ios::binary) << WaveHeader(2, kFrames);
+    std::ofstream(big, std::ios::binary) << WaveHeader(2, 44100, kFrames);
     fs::resize_file(big, 44 + static_cast<uintmax_t>(kFrames) * 4);
     const fs::path local = m_home / "local/Big - Song.wav";
 
