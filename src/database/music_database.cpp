@@ -81,6 +81,7 @@ bool CMusicDatabase::NeedsRecovery() {
 }
 
 DatabaseLock::Reload CMusicDatabase::Reload(bool exclusive) {
+    m_texts.Forget();
     m_songs.reset();
     m_samples.reset();
     // Under the lock, what an interrupted change left behind belongs to a
@@ -164,7 +165,10 @@ std::vector<RefPtr<CSongProfile>> CMusicDatabase::GetSongs(const std::vector<std
 
 bool CMusicDatabase::PutSong(const CSongProfile& profile) {
     const bool stored = Write([&] {
-        return m_songs->SaveRecord(profile, profile.GetTitle(), profile.GetArtist(), TempoText(profile.GetTempo()));
+        if (!m_songs->SaveRecord(profile, profile.GetTitle(), profile.GetArtist(), TempoText(profile.GetTempo())))
+            return false;
+        m_texts.Put(SongTextRow::FromProfile(profile.GetKey(), profile));
+        return true;
     });
     if (stored) Notify();
     return stored;
@@ -175,7 +179,11 @@ bool CMusicDatabase::PutSample(const CSongProfile& profile) {
 }
 
 bool CMusicDatabase::RemoveSong(const CSongProfile& profile) {
-    const bool removed = Write([&] { return m_songs->RemoveRecord(profile.GetKey()); });
+    const bool removed = Write([&] {
+        if (!m_songs->RemoveRecord(profile.GetKey())) return false;
+        m_texts.Remove(profile.GetKey());
+        return true;
+    });
     if (removed) Notify();
     return removed;
 }
@@ -186,6 +194,26 @@ bool CMusicDatabase::RemoveSample(const CSongProfile& profile) {
 
 std::vector<std::string> CMusicDatabase::SortedSongKeys(SortField field) {
     return Read(std::vector<std::string>(), [&] { return m_songs->SortedKeys(field); });
+}
+
+std::shared_ptr<const SongTextIndex> CMusicDatabase::GetSongTexts() {
+    return Read(std::shared_ptr<const SongTextIndex>(), [&] {
+        if (!m_texts.IsFilled()) {
+            // Read past the cache, into one profile and one buffer: every
+            // record is read once.
+            std::unordered_map<std::string, std::shared_ptr<const SongTextRow>> rows;
+            CSongProfile song;
+            std::vector<uint8_t> bytes;
+            for (int32_t i = 0; i < m_songs->GetEntryCount(); ++i) {
+                const KeyEntry& entry = m_songs->GetEntry(i);
+                if (entry.IsFree() || entry.damaged || m_songs->Find(entry.Key()) != i) continue;
+                if (m_songs->ReadRecordInto(entry, song, bytes))
+                    rows.emplace(entry.Key(), std::make_shared<const SongTextRow>(SongTextRow::FromProfile(entry.Key(), song)));
+            }
+            m_texts.Fill(std::move(rows));
+        }
+        return m_texts.Table([&] { return m_songs->SortedKeys(kSortTitle); });
+    });
 }
 
 std::vector<std::string> CMusicDatabase::SortedSampleKeys() {
@@ -272,6 +300,7 @@ bool CMusicDatabase::CompactSongs(std::vector<std::string>& dropped) {
     if (!m_fs.WriteReplacing(tempKeys, keyFile)) return abandon();
     if (!m_fs.WriteReplacing(m_directory + "temp.cmt", kCompactionMarker)) return abandon();
 
+    m_texts.Forget();
     m_songs.reset();
     if (!RecoverCompaction()) {
         // Committed but not yet in place: the next opening finishes it.

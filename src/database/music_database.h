@@ -9,6 +9,7 @@
 #include "database/database_lock.h"
 #include "database/record_store.h"
 #include "database/song_profile.h"
+#include "database/song_text_index.h"
 #include "database/store_gate.h"
 
 namespace vantor {
@@ -60,6 +61,10 @@ public:
     bool RemoveSample(const CSongProfile& profile);
 
     std::vector<std::string> SortedSongKeys(SortField field);
+    // Every song as a search row, in title order, shared by searches until
+    // the next change: a search over 100,000 songs reads no record. Null
+    // when the stores cannot be read.
+    std::shared_ptr<const SongTextIndex> GetSongTexts();
     std::vector<std::string> SortedSampleKeys();
     // Songs and samples that can be listed (damaged entries left out).
     int32_t GetSongCount();
@@ -122,6 +127,7 @@ private:
     std::unique_ptr<CRecordStore> m_songs;
     std::unique_ptr<CRecordStore> m_samples;
     IDatabaseListener* m_listener = nullptr;
+    SongTextCache m_texts;
 };
 
 }  // namespace vantor

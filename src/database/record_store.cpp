@@ -405,22 +405,30 @@ void CRecordStore::DropCached(std::string_view key, const ISerializable* keep) {
 }
 
 std::optional<std::vector<uint8_t>> CRecordStore::ReadArea(const KeyEntry& entry) const {
-    if (!m_data || entry.offset < 0 || entry.size < 0 || entry.size > kMaxRecordBytes ||
-        static_cast<int64_t>(entry.offset) + entry.size > m_dataLength)
-        return std::nullopt;
-    std::vector<uint8_t> bytes(static_cast<size_t>(entry.size));
-    if (m_data->ReadAt(entry.offset, bytes.data(), bytes.size()) != bytes.size()) return std::nullopt;
+    std::vector<uint8_t> bytes;
+    if (!ReadArea(entry, bytes)) return std::nullopt;
     return bytes;
 }
 
+bool CRecordStore::ReadArea(const KeyEntry& entry, std::vector<uint8_t>& bytes) const {
+    if (!m_data || entry.offset < 0 || entry.size < 0 || entry.size > kMaxRecordBytes ||
+        static_cast<int64_t>(entry.offset) + entry.size > m_dataLength)
+        return false;
+    bytes.resize(static_cast<size_t>(entry.size));
+    return m_data->ReadAt(entry.offset, bytes.data(), bytes.size()) == bytes.size();
+}
+
 RefPtr<ISerializable> CRecordStore::ReadRecord(const KeyEntry& entry, RefPtr<ISerializable> record) const {
-    auto bytes = ReadArea(entry);
-    if (!bytes) return nullptr;
-    CMemoryIStream in(bytes->data(), static_cast<int32_t>(bytes->size()));
-    record->Deserialize(in);
+    std::vector<uint8_t> bytes;
+    return ReadRecordInto(entry, *record, bytes) ? record : nullptr;
+}
+
+bool CRecordStore::ReadRecordInto(const KeyEntry& entry, ISerializable& record, std::vector<uint8_t>& bytes) const {
+    if (!ReadArea(entry, bytes)) return false;
+    CMemoryIStream in(bytes.data(), static_cast<int32_t>(bytes.size()));
+    record.Deserialize(in);
     // A record that does not read whole, or names another key, is damaged.
-    if (in.IsDamaged() || !record->GetKey() || std::strcmp(record->GetKey(), entry.Key()) != 0) return nullptr;
-    return record;
+    return !in.IsDamaged() && record.GetKey() && std::strcmp(record.GetKey(), entry.Key()) == 0;
 }
 
 RefPtr<ISerializable> CRecordStore::LoadRecord(const char* key, RefPtr<ISerializable> record) {

@@ -81,6 +81,12 @@ public:
     // `record` filled from the data file and cached. Null when the key is not
     // stored or its record cannot be read.
     RefPtr<ISerializable> LoadRecord(const char* key, RefPtr<ISerializable> record);
+    // `record` filled from the entry's area, past the cache; null when the
+    // area does not read back whole under the entry's key.
+    RefPtr<ISerializable> ReadRecord(const KeyEntry& entry, RefPtr<ISerializable> record) const;
+    // The same into a record and a buffer that a reader of many records
+    // keeps from one record to the next; false where ReadRecord gives null.
+    bool ReadRecordInto(const KeyEntry& entry, ISerializable& record, std::vector<uint8_t>& bytes) const;
     // Frees the key's entry, and damaged ones of the same key. False when the
     // key is not stored or the write failed (nothing changed).
     bool RemoveRecord(std::string_view key);
@@ -149,9 +155,7 @@ private:
     std::vector<int32_t> DamagedOfKey(std::string_view key) const;
     // The bytes of the entry's area, or nothing when it lies outside the file.
     std::optional<std::vector<uint8_t>> ReadArea(const KeyEntry& entry) const;
-    // The entry's record read into `record`, or null when it does not read
-    // whole under the entry's key.
-    RefPtr<ISerializable> ReadRecord(const KeyEntry& entry, RefPtr<ISerializable> record) const;
+    bool ReadArea(const KeyEntry& entry, std::vector<uint8_t>& bytes) const;
     // Finds the damaged entries and the areas that more than one entry claims.
     void ClassifyEntries();
     void ResolveOverlaps(const std::vector<std::pair<int64_t, int32_t>>& cluster);

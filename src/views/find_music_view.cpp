@@ -13,11 +13,6 @@ namespace vantor {
 
 namespace {
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::optional<double> ParseReal(const std::string& text) {
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
@@ -60,8 +55,8 @@ std::vector<std::string> CFindMusicView::Find() {
         m_ui.MessageBox("Tempo must be a number.", kTitle, MessageButtons::Ok, MessageIcon::Error);
         return {};
     }
-    const std::string mixer = Upper(m_fields.mixer);
-    const std::string album = Upper(m_fields.album);
+    const std::string mixer = UpperText(m_fields.mixer);
+    const std::string album = UpperText(m_fields.album);
     int32_t kinds = 0;
     if (m_fields.song) kinds |= CSongProfile::kTypeSong;
     if (m_fields.sample) kinds |= CSongProfile::kTypeSample;
@@ -71,29 +66,23 @@ std::vector<std::string> CFindMusicView::Find() {
     for (const auto& box : m_genreBoxes) anyGenre = anyGenre || box.second;
 
     std::vector<std::string> found;
-    const std::vector<std::string> keys = m_database.SortedSongKeys(CMusicDatabase::kSortTitle);
-    constexpr size_t kChunk = 1024;
-    for (size_t first = 0; first < keys.size(); first += kChunk) {
-        const auto songs = m_database.GetSongs(keys, first, kChunk);
-        for (size_t i = 0; i < songs.size(); ++i) {
-            const RefPtr<CSongProfile>& song = songs[i];
-            if (song && Matches(*song, *from, *to, mixer, album, kinds, anyGenre)) found.push_back(keys[first + i]);
-        }
+    if (const auto texts = m_database.GetSongTexts()) {
+        for (const auto& row : *texts)
+            if (Matches(*row, *from, *to, mixer, album, kinds, anyGenre)) found.push_back(row->key);
     }
     if (m_showKeys) m_showKeys(found);
     return found;
 }
 
-bool CFindMusicView::Matches(const CSongProfile& song, double from, double to, const std::string& mixer,
+bool CFindMusicView::Matches(const SongTextRow& song, double from, double to, const std::string& mixer,
                              const std::string& album, int32_t kinds, bool anyGenre) const {
-    const double tempo = song.GetTempo();
-    if (!(from <= tempo && tempo <= to)) return false;
-    if (!mixer.empty() && Upper(song.GetMixer()).find(mixer) == std::string::npos) return false;
-    if (!album.empty() && Upper(song.GetAlbum()).find(album) == std::string::npos) return false;
-    if (kinds != 0 && (song.GetType() & kinds) == 0) return false;
+    if (!(from <= song.tempo && song.tempo <= to)) return false;
+    if (!mixer.empty() && song.mixer.find(mixer) == std::string::npos) return false;
+    if (!album.empty() && song.album.find(album) == std::string::npos) return false;
+    if (kinds != 0 && (song.type & kinds) == 0) return false;
     if (!anyGenre) return true;
     // Looked up by id: a damaged id has no box and does not match.
-    const auto box = m_genreBoxes.find(song.GetGenre());
+    const auto box = m_genreBoxes.find(song.genre);
     return box != m_genreBoxes.end() && box->second;
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "database/song_text_index.h"
+
 namespace vantor {
 
 class CConfiguration;
@@ -46,7 +48,7 @@ public:
     std::vector<std::string> Find();
 
 private:
-    bool Matches(const CSongProfile& song, double from, double to, const std::string& mixer, const std::string& album,
+    bool Matches(const SongTextRow& song, double from, double to, const std::string& mixer, const std::string& album,
                  int32_t kinds, bool anyGenre) const;
 
     IUserInterface& m_ui;

@@ -110,6 +110,56 @@ TEST_F(MusicDatabaseTest, SongsReadTogetherAreFoundAsOneByOne) {
     EXPECT_EQ(m_db.SortedSongKeys(CMusicDatabase::kSortTitle), (std::vector<std::string>{"/c.wav", "/b.wav"}));
 }
 
+// The search rows are kept between searches: each must follow every change,
+// whether made through this database or by another one on the directory.
+TEST_F(MusicDatabaseTest, SearchRowsFollowEveryChangeInTitleOrder) {
+    auto keysOf = [](const std::shared_ptr<const SongTextIndex>& texts) {
+        std::vector<std::string> keys;
+        for (const auto& row : *texts) keys.push_back(row->key);
+        return keys;
+    };
+    ASSERT_TRUE(m_db.PutSong(*MakeSong("/b.wav", "bravo")));
+    ASSERT_TRUE(m_db.PutSong(*MakeSong("/a.wav", "Alpha")));
+    ASSERT_TRUE(m_db.PutSample(*MakeSong("/s.wav", "a sample")));
+    auto texts = m_db.GetSongTexts();
+    ASSERT_TRUE(texts);
+    EXPECT_EQ(keysOf(texts), (std::vector<std::string>{"/a.wav", "/b.wav"}));
+    EXPECT_EQ(texts->front()->title, "ALPHA");
+    EXPECT_EQ(texts->front()->artist, "ARTIST OF ALPHA");
+
+    // Same title: patched in place; a table already handed out stays as it was.
+    auto alpha = MakeSong("/a.wav", "Alpha", 140.0);
+    alpha->SetMixer("Dub Mix");
+    ASSERT_TRUE(m_db.PutSong(*alpha));
+    const auto patched = m_db.GetSongTexts();
+    EXPECT_EQ(patched->front()->mixer, "DUB MIX");
+    EXPECT_DOUBLE_EQ(patched->front()->tempo, 140.0);
+    EXPECT_EQ(texts->front()->mixer, "");
+
+    // A new title moves the song; a removal and a new song are seen.
+    ASSERT_TRUE(m_db.PutSong(*MakeSong("/a.wav", "zulu")));
+    ASSERT_TRUE(m_db.PutSong(*MakeSong("/c.wav", "charlie")));
+    EXPECT_EQ(keysOf(m_db.GetSongTexts()), (std::vector<std::string>{"/b.wav", "/c.wav", "/a.wav"}));
+    ASSERT_TRUE(m_db.RemoveSong(*MakeSong("/b.wav", "")));
+    EXPECT_EQ(keysOf(m_db.GetSongTexts()), (std::vector<std::string>{"/c.wav", "/a.wav"}));
+
+    // Another database on the directory (as another process would) changes
+    // a song; the next search reads the rows again.
+    {
+        CMusicDatabase other;
+        ASSERT_TRUE(other.Open(m_dir.Path()));
+        ASSERT_TRUE(other.PutSong(*MakeSong("/c.wav", "Charlie Two")));
+        ASSERT_TRUE(other.PutSong(*MakeSong("/d.wav", "delta")));
+    }
+    texts = m_db.GetSongTexts();
+    EXPECT_EQ(keysOf(texts), (std::vector<std::string>{"/c.wav", "/d.wav", "/a.wav"}));
+    EXPECT_EQ(texts->front()->title, "CHARLIE TWO");
+
+    // Compaction keeps the rows right.
+    ASSERT_TRUE(m_db.CompactDatabase());
+    EXPECT_EQ(keysOf(m_db.GetSongTexts()), (std::vector<std::string>{"/c.wav", "/d.wav", "/a.wav"}));
+}
+
 TEST_F(MusicDatabaseTest, CompactionLeavesExactlyTheLiveRecordsInTitleOrder) {
     const char* titles[] = {"delta", "Alpha", "charlie", "Bravo", "echo"};
     for (int i = 0; i < 5; ++i)
