@@ -161,7 +161,10 @@ std::unique_ptr<CConfigurationDialog> CVantorApp::MakeConfigurationDialog() {
 }
 
 std::unique_ptr<CDatabaseUpdate> CVantorApp::UpdateDatabase() {
-    auto update = std::make_unique<CDatabaseUpdate>(m_ui, m_database);
+    // The pass stores summaries and levels: the listings show them once it ends.
+    auto update = std::make_unique<CDatabaseUpdate>(m_ui, m_database, [this] {
+        m_registry.Post(WindowKind::MusicDatabase, Notification{kSongSaved, std::any(), std::any()});
+    });
     if (!update->Start()) return nullptr;
     return update;
 }

@@ -49,7 +49,8 @@ std::string FormatDuration(double seconds) {
     return text;
 }
 
-CDatabaseUpdate::CDatabaseUpdate(IUserInterface& ui, CMusicDatabase& database) : m_ui(ui), m_database(database) {}
+CDatabaseUpdate::CDatabaseUpdate(IUserInterface& ui, CMusicDatabase& database, std::function<void()> finished)
+    : m_ui(ui), m_database(database), m_finishedListener(std::move(finished)) {}
 
 CDatabaseUpdate::~CDatabaseUpdate() {
     Stop();
@@ -77,16 +78,23 @@ bool CDatabaseUpdate::Run() {
                           percent);
     }
     m_worker->Join(-1);
+    OnTimer();
     m_ui.EndProgress();
     return true;
 }
 
 void CDatabaseUpdate::OnTimer() {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_started).count();
-    std::lock_guard lock(m_lock);
-    m_elapsed = FormatDuration(elapsed);
-    const int32_t left = std::max(m_range - m_position.load(), 0);
-    m_remaining = FormatDuration(left * m_secondsPerSong);
+    {
+        std::lock_guard lock(m_lock);
+        m_elapsed = FormatDuration(elapsed);
+        const int32_t left = std::max(m_range - m_position.load(), 0);
+        m_remaining = FormatDuration(left * m_secondsPerSong);
+    }
+    if (IsFinished() && !m_toldFinished) {
+        m_toldFinished = true;
+        if (m_finishedListener) m_finishedListener();
+    }
 }
 
 void CDatabaseUpdate::Work() {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,7 +21,9 @@ public:
     static constexpr const char* kCaption = "Update Music Database";
     static constexpr double kFirstSecondsPerSong = 30.0;
 
-    CDatabaseUpdate(IUserInterface& ui, CMusicDatabase& database);
+    // finished is told once, from the timer, when the pass has ended (the
+    // windows listing songs then show what it changed).
+    CDatabaseUpdate(IUserInterface& ui, CMusicDatabase& database, std::function<void()> finished = {});
     ~CDatabaseUpdate();
     CDatabaseUpdate(const CDatabaseUpdate&) = delete;
     CDatabaseUpdate& operator=(const CDatabaseUpdate&) = delete;
@@ -31,7 +34,8 @@ public:
     void Stop();
     // Start, then refresh through the user interface until the pass ends.
     bool Run();
-    // The timer: refreshes the elapsed and remaining times.
+    // The timer: refreshes the elapsed and remaining times, and tells of
+    // the end of the pass.
     void OnTimer();
 
     bool IsFinished() const { return m_finished.load(); }
@@ -53,6 +57,8 @@ private:
     int32_t m_range = 0;
     std::atomic<int32_t> m_position{0};
     std::atomic<bool> m_finished{false};
+    std::function<void()> m_finishedListener;
+    bool m_toldFinished = false;
     std::atomic<bool> m_stop{false};
     std::chrono::steady_clock::time_point m_started;
 

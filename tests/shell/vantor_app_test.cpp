@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <thread>
 
@@ -9,6 +10,7 @@
 #include "shell/vantor_app.h"
 #include "support/temp_dir.h"
 #include "views/configuration_dialog.h"
+#include "views/database_update.h"
 #include "views/find_music_view.h"
 #include "views/set_document.h"
 
@@ -190,6 +192,24 @@ TEST_F(VantorAppTest, CompactingAsksFirstAndTellsTheDatabaseWindowToRefill) {
     app->RunPosted();
     ASSERT_EQ(desk->Of(WindowKind::MusicDatabase)[0]->received.size(), 1u);
     EXPECT_EQ(desk->Of(WindowKind::MusicDatabase)[0]->received[0].message, kUserMessage + 1);
+}
+
+TEST_F(VantorAppTest, TheEndOfAnUpdatePassRefillsTheDatabaseWindowOnce) {
+    ASSERT_TRUE(Start());
+    app->ViewMusic();
+    ui.QueueAnswer(MessageAnswer::Ok);
+    auto update = app->UpdateDatabase();
+    ASSERT_TRUE(update);
+    // An empty database: the pass ends at once; the window hears of it
+    // from the timer, and only once.
+    while (!update->IsFinished()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    update->OnTimer();
+    update->OnTimer();
+    app->RunPosted();
+    const auto& received = desk->Of(WindowKind::MusicDatabase)[0]->received;
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].message, kSongSaved);
+    EXPECT_FALSE(received[0].first.has_value());
 }
 
 TEST_F(VantorAppTest, LoadRequestsAndFoundKeysOpenTheirWindowFirst) {
