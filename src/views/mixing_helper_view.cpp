@@ -305,7 +305,7 @@ bool CMixingHelperView::StartAudition() {
     const double c2 = std::trunc(rate * m_songs[1].cursor);
     const int32_t length2 = second.GetTimelineLength();
     second.SetRatio(r2);
-    second.SetStart(ClampFrame(std::trunc(c2 / r2)));
+    second.SetStart(std::min(ClampFrame(std::trunc(c2 / r2)), INT32_MAX - 1));
     second.SetEnd(std::max(second.GetStart() + 1, ClampFrame(std::trunc((c2 + length2) / r2))));
 
     int32_t track = 1;

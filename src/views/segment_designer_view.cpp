@@ -1,6 +1,7 @@
 #include "views/segment_designer_view.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -199,11 +200,14 @@ Result<RefPtr<CSegmentDesign>> CSegmentDesignerView::Build(const char* caption) 
     if (m_name.empty()) return Refusal{"Segment must be given a name.", caption, MessageIcon::Exclamation};
     const std::optional<double> ratio = ResamplingValue(m_resampling);
     if (!ratio) return BadResampling(caption);
+    if (!std::isfinite(m_tempo) || !(m_tempo > 0))
+        return Refusal{"The tempo must be a number of beats per minute above 0.", caption, MessageIcon::Exclamation};
     const double rate = Rate();
     const double start = FrameOf(rate, m_selectionStart, *ratio);
     const double end = FrameOf(rate, m_selectionStart + m_selectionLength, *ratio);
     // A design reads only frames its song has.
-    if (!std::isfinite(start) || !std::isfinite(end) || start < 0 || end <= start || end > SourceLength())
+    if (!std::isfinite(start) || !std::isfinite(end) || start < 0 || end <= start || end > SourceLength() ||
+        end > INT32_MAX)
         return Refusal{"Select a part of the song for the segment: it must start at or after the song's start and end "
                        "by its end.",
                        caption, MessageIcon::Exclamation};

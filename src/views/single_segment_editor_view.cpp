@@ -1,5 +1,6 @@
 #include "views/single_segment_editor_view.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -94,7 +95,8 @@ bool CSingleSegmentEditorView::Apply() {
     const int64_t length = SongLengthsFrom(&m_database)(m_design->GetSegment()->GetSongKey()).value_or(0);
     const double startFrame = start ? std::trunc(*start * rate + 1e-6) : -1;
     const double endFrame = end ? std::trunc(*end * rate + 1e-6) : -1;
-    if (!(startFrame >= 0) || !(endFrame > startFrame) || endFrame > static_cast<double>(length))
+    if (!(startFrame >= 0) || !(endFrame > startFrame) || endFrame > static_cast<double>(length) ||
+        endFrame > INT32_MAX)
         return refuse("The segment must start at or after the start of its song, end after its start, and end by the "
                       "end of its song.");
 

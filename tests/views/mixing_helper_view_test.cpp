@@ -102,7 +102,15 @@ TEST_F(MixingHelperViewTest, WaveformsCursorsRulersAndShowFollowTheSegmentsAndTh
     for (int x : {150, 195, 305, 450}) EXPECT_FALSE(loudAt(halfColumns[size_t(x)])) << x;
     for (int x : {205, 250, 295}) EXPECT_TRUE(loudAt(halfColumns[size_t(x)])) << x;
 
-    // A click sets the cursor under it; Show puts both cursors 2 s into a 4 s window.
+    // A click sets the cursor under it, scrolled and zoomed as the window is.
+    h.ScrollTo(0, 3.0);
+    h.Zoom(0, 0.02);
+    h.Click(0, 50);
+    EXPECT_DOUBLE_EQ(h.GetCursor(0), 4.0);
+    h.Zoom(0, 0.0);  // refused: the zoom stays
+    EXPECT_DOUBLE_EQ(h.GetWindow(0).secondsPerPixel, 0.02);
+    h.SetWidth(600);
+    // Show puts both cursors 2 s into a 4 s window.
     h.Click(0, 150);
     EXPECT_DOUBLE_EQ(h.GetCursor(0), 3.5);
     EXPECT_EQ(h.CursorX(0), 150);
@@ -355,6 +363,18 @@ TEST_F(MixIntoTest, ARefusedCutKeepsTheHelperOpenAndCancelSplitsNothing) {
                   "the start position of the first segment.");
         EXPECT_EQ(ui.Messages()[0].caption, "Mixing Wizard");
         EXPECT_EQ(Positions(*set->GetTrack(0)), (std::vector<int32_t>{0, 80000})) << "the tempo stays on refusal";
+        ui.ClearLog();
+        // A mix whose fades end before the segment's start in its song.
+        h.SetJoin(MixingFields::Join::Mix);
+        h.SetFadesEnabled(true);
+        h.SetCursor(0, 0.5);
+        EXPECT_FALSE(h.Ok());
+        ASSERT_EQ(ui.Messages().size(), 1u);
+        EXPECT_EQ(ui.Messages()[0].text,
+                  "New cutoff or Cue Point for first segment is prior to its original start position.\nThis tool can "
+                  "not modify the start position of the first segment.");
+        EXPECT_EQ(ui.Messages()[0].caption, "Mixing Wizard");
+        EXPECT_EQ(ui.Messages()[0].icon, MessageIcon::Error);
         h.Cancel();
     };
     ASSERT_TRUE(Drop());

@@ -79,6 +79,11 @@ TEST_F(SegmentDesignerViewTest, AddSegmentBuildsTheDesignFromTheControlsAndRefus
     EXPECT_EQ(designer.GetSegmentNames(), (Strings{"Intro"}));
 
     designer.SetSelection(1.0, 2.0);
+    designer.SetTempo(0.0);
+    EXPECT_FALSE(designer.AddSegment());
+    ExpectOnlyMessage("The tempo must be a number of beats per minute above 0.", "Add Segment",
+                      MessageIcon::Exclamation);
+    designer.SetTempo(128.0);
     ASSERT_TRUE(designer.AddEffect("Volume", "Level"));
     ASSERT_TRUE(designer.AddSegment());
     EXPECT_EQ(designer.GetSegmentNames(), (Strings{"Intro", "Break"}));
