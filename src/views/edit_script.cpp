@@ -103,6 +103,38 @@ std::map<std::string, std::string> Options(const std::vector<std::string>& words
     return options;
 }
 
+// The Mixing Helper's fields as options of a line: join=, fades=, mark=, and
+// tune= (the "R" slider position, or -1 when not given).
+void MixOptions(std::map<std::string, std::string>& options, MixingFields& fields, int& tune) {
+    const std::string join = options.count("join") ? options["join"] : "mix";
+    if (join == "mix") fields.join = MixingFields::Join::Mix;
+    else if (join == "cut") fields.join = MixingFields::Join::Cut;
+    else if (join == "none") fields.join = MixingFields::Join::None;
+    else throw ScriptError("join= is mix, cut or none");
+    if (options.count("fades")) {
+        const std::string& bars = options["fades"];
+        const auto a = bars.find(',');
+        const auto b = a == std::string::npos ? std::string::npos : bars.find(',', a + 1);
+        if (b == std::string::npos) throw ScriptError("fades= is IN,HOLD,OUT in bars");
+        fields.fadesEnabled = true;
+        fields.fadeInBars = Whole(bars.substr(0, a), "fade-in bars");
+        fields.holdBars = Whole(bars.substr(a + 1, b - a - 1), "hold bars");
+        fields.fadeOutBars = Whole(bars.substr(b + 1), "fade-out bars");
+        if (fields.fadeInBars < 0 || fields.holdBars < 0 || fields.fadeOutBars < 0 || fields.fadeInBars > 10000 ||
+            fields.holdBars > 10000 || fields.fadeOutBars > 10000)
+            throw ScriptError("fade bars are whole numbers from 0 to 10000");
+    }
+    if (options.count("mark")) {
+        if (options["mark"] != "on" && options["mark"] != "off") throw ScriptError("mark= is on or off");
+        fields.markWithTempoChange = options["mark"] == "on";
+    }
+    tune = -1;
+    if (options.count("tune")) {
+        tune = Whole(options["tune"], "tune=");
+        if (tune < 0 || tune > 1000) throw ScriptError("tune= runs from 0 to 1000");
+    }
+}
+
 std::string Format(const char* format, double value) {
     char text[64];
     std::snprintf(text, sizeof text, format, value);
@@ -261,6 +293,10 @@ bool EditScript::Open(const std::string& path) {
               << "): " << ChoiceName(dialog.GetChoice()) << "\n";
         return true;
     });
+    // "Mix into:" opens the Mixing Helper, answered by the drop line's options.
+    if (m_database)
+        CMixingHelperView::Connect(*m_view, *m_answers, *m_database,
+                                   [this](CMixingHelperView& helper) { RunMixingHelper(helper); });
     // The effects dialog of Add Effect runs the steps of the add-effect line.
     m_view->SetApplyEffects(m_effects, &m_config, [this](CApplyEffectsDialog& dialog) {
         return RunEffectsDialog(dialog, m_effectSteps);
@@ -300,9 +336,15 @@ run (exit code 2) without saving.
   copy | cut | paste | erase     the selection and the clipboard
   split                          Split Segment at the left marker
   drop KEY TRACK @TIME [from=T] [to=T] [tempo=BPM] [name=TEXT]
-       [choice=resample|split-tempo|nothing|mix:N]
+       [choice=resample|split-tempo|nothing|mix:N] [c1=SEC] [c2=SEC] [join=...]
+       [fades=IN,HOLD,OUT] [mark=on|off] [tune=0..1000]
                                  drop a section of a database song into a row;
-                                 choice= answers the Insert Segment dialog
+                                 choice= answers the Insert Segment dialog; with
+                                 mix:N the Mixing Helper opens on row N (from 1)
+                                 of "Mix into:" and the new one, takes the options
+                                 of mix-helper (the cursors default to each
+                                 segment's start) and splits that segment at the
+                                 mixing point its OK returns
   edit                           Edit Segment: what the segment designer receives
   replace [start=FRAME] [end=FRAME] [ratio=R] [tempo=BPM] [name=TEXT]
                                  hand a changed copy of the segment back
@@ -526,7 +568,7 @@ void EditScript::Drop(const Words& words) {
     const std::string& key = words[1];
     const int row = Row(words[2]);
     const double at = At(words[3]);
-    auto options = Options(words, 4, {"from", "to", "tempo", "name", "choice"});
+    auto options = Options(words, 4, {"from", "to", "tempo", "name", "choice", "c1", "c2", "join", "fades", "mark", "tune"});
     RefPtr<CSongProfile> song = m_database ? m_database->GetSong(key) : nullptr;
     // The design the database window would hand out for the song's section.
     auto design = MakeRef<CSegmentDesign>();
@@ -556,11 +598,19 @@ void EditScript::Drop(const Words& words) {
         else if (choice == "nothing") m_insertChoice = InsertChoice::Nothing;
         else if (choice.rfind("mix:", 0) == 0) {
             m_insertChoice = InsertChoice::MixInto;
-            m_mixTarget = Whole(choice.substr(4), "the segment to mix into");
+            m_mixTarget = Whole(choice.substr(4), "the segment to mix into") - 1;
         } else throw ScriptError("choice= is resample, split-tempo, nothing or mix:N");
     }
+    // The helper's options are checked before anything is dropped.
+    for (const char* cursor : {"c1", "c2"})
+        if (options.count(cursor) && Seconds(options[cursor]) < 0) throw ScriptError("a cursor lies inside its song");
+    MixingFields checked;
+    int tune = -1;
+    MixOptions(options, checked, tune);
+    m_helperOptions = options;
     m_view->DropSegment(*design, X(at), Y(row), m_geometry);
     m_insertChoice.reset();
+    m_helperOptions.clear();
 }
 
 void EditScript::Edit(const Words& words) {
@@ -716,37 +766,38 @@ void EditScript::MixHelper(const Words& words) {
     MixingFields fields;
     fields.cursor1 = Seconds(options["c1"]);
     fields.cursor2 = Seconds(options["c2"]);
-    const std::string join = options.count("join") ? options["join"] : "mix";
-    if (join == "mix") fields.join = MixingFields::Join::Mix;
-    else if (join == "cut") fields.join = MixingFields::Join::Cut;
-    else if (join == "none") fields.join = MixingFields::Join::None;
-    else throw ScriptError("join= is mix, cut or none");
-    if (options.count("fades")) {
-        const std::string& bars = options["fades"];
-        const auto a = bars.find(',');
-        const auto b = a == std::string::npos ? std::string::npos : bars.find(',', a + 1);
-        if (b == std::string::npos) throw ScriptError("fades= is IN,HOLD,OUT in bars");
-        fields.fadesEnabled = true;
-        fields.fadeInBars = Whole(bars.substr(0, a), "fade-in bars");
-        fields.holdBars = Whole(bars.substr(a + 1, b - a - 1), "hold bars");
-        fields.fadeOutBars = Whole(bars.substr(b + 1), "fade-out bars");
-        if (fields.fadeInBars < 0 || fields.holdBars < 0 || fields.fadeOutBars < 0 || fields.fadeInBars > 10000 ||
-            fields.holdBars > 10000 || fields.fadeOutBars > 10000)
-            throw ScriptError("fade bars are whole numbers from 0 to 10000");
-    }
-    if (options.count("mark")) {
-        if (options["mark"] != "on" && options["mark"] != "off") throw ScriptError("mark= is on or off");
-        fields.markWithTempoChange = options["mark"] == "on";
-    }
-    if (options.count("tune")) {
-        const int tune = Whole(options["tune"], "tune=");
-        if (tune < 0 || tune > 1000) throw ScriptError("tune= runs from 0 to 1000");
+    int tune = -1;
+    MixOptions(options, fields, tune);
+    if (tune >= 0)
         fields.ratio2 = MixingWizard::FineTunedRatio(second.event->GetSegment()->GetSegment()->GetRatio(), tune);
-    }
     auto point = m_view->MixSegments(first, second, fields);
     if (!point) return;
     if (*point >= 0) m_out << "mix-helper: mixing point @" << *point << "\n";
     else m_out << "mix-helper: done\n";
+}
+
+void EditScript::RunMixingHelper(CMixingHelperView& helper) {
+    auto& options = m_helperOptions;
+    if (options.count("c1")) helper.SetCursor(0, Seconds(options["c1"]));
+    if (options.count("c2")) helper.SetCursor(1, Seconds(options["c2"]));
+    MixingFields fields;
+    int tune = -1;
+    MixOptions(options, fields, tune);
+    helper.SetJoin(fields.join);
+    helper.SetFadesEnabled(fields.fadesEnabled);
+    helper.SetFadeInText(std::to_string(fields.fadeInBars));
+    helper.SetHoldText(std::to_string(fields.holdBars));
+    helper.SetFadeOutText(std::to_string(fields.fadeOutBars));
+    helper.SetMarkWithTempoChange(fields.markWithTempoChange);
+    if (tune >= 0) helper.SetTune(tune);
+    m_out << CMixingHelperView::kTitle << ": song 1 at " << Format("%.3f", helper.GetCursor(0)) << " s, song 2 at "
+          << Format("%.3f", helper.GetCursor(1)) << " s, ratio " << Format("%.6f", helper.GetRatio(1)) << "\n";
+    if (!helper.Ok()) {
+        helper.Cancel();
+        m_out << CMixingHelperView::kTitle << ": cancelled\n";
+    } else if (*helper.GetResult() >= 0) {
+        m_out << CMixingHelperView::kTitle << ": mixing point @" << *helper.GetResult() << "\n";
+    }
 }
 
 void EditScript::Suggest(const Words& words) {

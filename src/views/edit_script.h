@@ -11,6 +11,7 @@
 
 #include "platform/user_interface.h"
 #include "views/event_editor_view.h"
+#include "views/mixing_helper_view.h"
 #include "views/music_set_view.h"
 #include "views/set_document.h"
 #include "views/track_effects_dialog.h"
@@ -83,6 +84,7 @@ private:
     void EffectPreset(const Words& words);
     void QuickPreset(const Words& words);
     void MixHelper(const Words& words);
+    void RunMixingHelper(CMixingHelperView& helper);
     void Suggest(const Words& words);
     void Design(const Words& words);
     void CopyToProfile(const Words& words);
@@ -131,6 +133,8 @@ private:
     int m_pressRow = -1;
     std::optional<InsertChoice> m_insertChoice;
     int m_mixTarget = 0;
+    // The drop line's options, answering the Mixing Helper it may open.
+    std::map<std::string, std::string> m_helperOptions;
     std::vector<CheckSetRow> m_checkRows;
     // The steps of the add-effect line being run.
     Words m_effectSteps;

@@ -212,6 +212,12 @@ std::optional<int32_t> CMusicSetView::MixSegments(const SegmentAt& first, const 
 }
 
 bool CMusicSetView::ApplyDesign(const DesignChooser& choose) {
+    return ApplyDesign([&choose](CSelectMixingDesignDialog& dialog) {
+        return dialog.Choose(choose ? choose(dialog.GetTitle(), dialog.GetDesigns()) : -1);
+    });
+}
+
+bool CMusicSetView::ApplyDesign(const SelectDesignRunner& run) {
     constexpr const char* caption = MixDesignApplication::kCaption;
     const int32_t t = m_state.FirstAudioTrackWithSelection();
     if (t == SetEditorState::kNoTrack || m_state.GetSelection(t).size() != 1) {
@@ -242,7 +248,9 @@ bool CMusicSetView::ApplyDesign(const DesignChooser& choose) {
         rows.push_back(std::string(mixOut.GetAt(i)->GetName()) + " (Mix out)");
         designs.emplace_back(mixOut.GetAt(i));
     }
-    const int row = choose ? choose(song->GetTitle(), rows) : -1;
+    CSelectMixingDesignDialog dialog(song->GetTitle(), rows);
+    if (!run || !run(dialog)) return false;
+    const int row = dialog.GetChosen();
     if (row < 0 || row >= static_cast<int>(designs.size())) return false;
     auto applied = MixDesignApplication::Apply(m_state, {t, event}, *designs[static_cast<size_t>(row)]);
     Changed();
@@ -258,6 +266,15 @@ bool CMusicSetView::ApplyDesign(const DesignChooser& choose) {
 
 bool CMusicSetView::CreateMixDesign(const std::string& name, bool mixOut,
                                     const std::function<int(const std::vector<std::string>& candidates)>& choose) {
+    return CreateMixDesign([&](CCreateMixingDesignDialog& dialog) {
+        if (!dialog.ChoosePrimary(choose ? choose(dialog.GetCandidates()) : -1)) return false;
+        dialog.SetName(name);
+        dialog.SetType(mixOut ? CCreateMixingDesignDialog::Type::MixOut : CCreateMixingDesignDialog::Type::Within);
+        return dialog.Ok();
+    });
+}
+
+bool CMusicSetView::CreateMixDesign(const CreateDesignRunner& run) {
     const int32_t a = m_state.GetLeftPosition();
     const int32_t b = m_state.GetRightPosition();
     if (a >= b) {
@@ -287,14 +304,10 @@ bool CMusicSetView::CreateMixDesign(const std::string& name, bool mixOut,
                         MessageButtons::Ok, MessageIcon::Error);
         return false;
     }
-    const int row = choose ? choose(candidates) : -1;
-    if (row < 0 || row >= static_cast<int>(primaries.size())) return false;
-    if (name.empty()) {
-        m_ui.MessageBox("Specify a name for this mixing design.", "Create Mixing Design", MessageButtons::Ok,
-                        MessageIcon::Exclamation);
-        return false;
-    }
-    const auto& [array, primary] = primaries[static_cast<size_t>(row)];
+    CCreateMixingDesignDialog dialog(m_ui, candidates);
+    if (!run || !run(dialog) || dialog.GetName().empty()) return false;
+    const std::string& name = dialog.GetName();
+    const auto& [array, primary] = primaries[static_cast<size_t>(dialog.GetPrimary())];
     RefPtr<CSetClip> captured(clip->Clone());
     captured->SetTag(array);
     auto design = MakeRef<CMixingProfile>();
@@ -308,6 +321,7 @@ bool CMusicSetView::CreateMixDesign(const std::string& name, bool mixOut,
                         MessageIcon::Error);
         return false;
     }
+    const bool mixOut = dialog.GetType() == CCreateMixingDesignDialog::Type::MixOut;
     (mixOut ? song->GetMixOutDesigns() : song->GetWithinSongDesigns()).Add(design.get());
     if (!m_database->PutSong(*song)) {
         m_ui.MessageBox("The mixing design could not be stored with " + key + ".", "Create Mixing Design",

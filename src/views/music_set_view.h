@@ -17,9 +17,11 @@
 #include "editing/set_editor_state.h"
 #include "platform/user_interface.h"
 #include "views/apply_effects_dialog.h"
+#include "views/create_mixing_design_dialog.h"
 #include "views/event_editor_view.h"
 #include "views/fade_tempo_dialog.h"
 #include "views/insert_segment_dialog.h"
+#include "views/select_mixing_design_dialog.h"
 
 namespace vantor {
 
@@ -131,10 +133,18 @@ public:
     // returns the chosen row, or -1 to cancel. True when the design was applied.
     using DesignChooser = std::function<int(const std::string& title, const std::vector<std::string>& designs)>;
     bool ApplyDesign(const DesignChooser& choose);
+    // The same with the "Select Mixing Design" dialog, which the runner runs
+    // to OK (true) or Cancel.
+    using SelectDesignRunner = std::function<bool(CSelectMixingDesignDialog&)>;
+    bool ApplyDesign(const SelectDesignRunner& run);
     // "Create Mix Design" between the markers. The chooser gets the primary
     // candidates ("Track %u: %s") and returns the chosen row, or -1 to cancel.
     bool CreateMixDesign(const std::string& name, bool mixOut,
                          const std::function<int(const std::vector<std::string>& candidates)>& choose);
+    // The same with the "Create Mixing Design" dialog, which the runner runs
+    // until its OK was accepted (true) or it was cancelled.
+    using CreateDesignRunner = std::function<bool(CCreateMixingDesignDialog&)>;
+    bool CreateMixDesign(const CreateDesignRunner& run);
     CheckSetReport CheckSet();
     // A confirmed Check Set row: the track (above 0) becomes the selected
     // track and the view scrolls to the position.

@@ -296,6 +296,37 @@ save
     EXPECT_FALSE(Run("mix-helper 1 @5 2 @21 c1=4 c2=1 join=blend\n"));
 }
 
+TEST_F(EditScriptTest, ADropMixedIntoASegmentRunsTheMixingHelperAndSplitsAtItsPoint) {
+    const std::string other = library.AddSong("Other", 441000, 44100, 130.0);
+    EXPECT_FALSE(Run("drop " + other + " 2 @3 to=4 choice=mix:1 c1=-1\n"));
+    EXPECT_FALSE(Run("drop " + other + " 2 @3 to=4 choice=mix:1 fades=1,2\n"));
+    EXPECT_EQ(Saved()->GetTrack(2)->GetEvents().GetCount(), 0) << "nothing dropped";
+    ASSERT_TRUE(Run("drop " + other + " 2 @3 to=4 choice=mix:1 c1=4 c2=1 fades=1,0,1 mark=on\nsave\n")) << err.str();
+    const std::string text = out.str();
+    EXPECT_NE(text.find("Insert Segment: \"Other\" at 132300, tempo 130.00 (set 130.00): mix\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Mixing Helper: song 1 at 4.000 s, song 2 at 1.000 s, ratio 1.000000\n"
+                        "Mixing Helper: mixing point @220500\n"),
+              std::string::npos)
+        << text;
+    auto set = Saved();
+    ASSERT_TRUE(set);
+    // Song 2's second 1 meets song 1's second 4 (the set's 5 s); song 1 ends
+    // two bars at 130 BPM later and is split at the mixing point.
+    EXPECT_EQ(Positions(*set->GetTrack(0)), (std::vector<int32_t>{0, 220500}));
+    EXPECT_EQ(Positions(*set->GetTrack(1)), (std::vector<int32_t>{44100, 220500}));
+    EXPECT_EQ(Positions(*set->GetTrack(2)), (std::vector<int32_t>{220500}));
+    const CSegment& first = *set->GetTrack(1)->GetEvents().GetHead()->GetItem()->GetSegment()->GetSegment();
+    EXPECT_EQ(first.GetEnd(), 176400);
+    const CSegment& second = *set->GetTrack(2)->GetEvents().GetHead()->GetItem()->GetSegment()->GetSegment();
+    EXPECT_EQ(second.GetStart(), 44100);
+    EXPECT_EQ(second.GetEnd(), 44100 + 176400);
+    int64_t end = 0;
+    for (auto* n = set->GetTrack(1)->GetEvents().GetHead(); n; n = n->GetNext()) end = OccupiedEnd(*n->GetItem());
+    // The split's second part reads on from the frame after the first's end.
+    EXPECT_NEAR(end, 44100 + 176400 + 2 * 81415, 1);
+}
+
 TEST_F(EditScriptTest, DesignsAreCreatedWithTheSongAndAppliedAroundASegment) {
     // The whole song plays from 1 s; a design of 4 s to 5 s of the set is
     // stored with it, then applied on the same segment in a fresh run.
