@@ -56,7 +56,7 @@ TEST_F(MidiCliTest, MapAddListAndRemoveKeepTheFile) {
     // the volume list.
     const auto bytes = MapBytes();
     ASSERT_EQ(bytes.size(), 4u + (8 + 20) + (8 + 4 + 12 + 2 * 259) + (8 + 16));
-    EXPECT_EQ(bytes[0], bytes.size() - 4);
+    EXPECT_EQ(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | bytes[3] << 24, static_cast<int>(bytes.size() - 4));
     EXPECT_EQ(bytes[4], 1);
     EXPECT_EQ(bytes[4 + 8 + 4 + 4], 64);
     EXPECT_EQ(bytes[4 + 8 + 4 + 8], 127);
@@ -92,7 +92,9 @@ TEST_F(MidiCliTest, WrongBindingsAreRefusedAndTheFileKept) {
 TEST_F(MidiCliTest, PortsAndLearnWithoutAConfiguredInput) {
     auto ports = Run("midi ports");
     ASSERT_EQ(ports.exitCode, 0) << ports.err;
-    if (!fs::exists("/dev/snd/seq")) EXPECT_EQ(ports.out, "No MIDI inputs.\n");
+    if (!fs::exists("/dev/snd/seq")) {
+        EXPECT_EQ(ports.out, "No MIDI inputs.\n");
+    }
     auto learn = Run("midi learn --timeout 0.1");
     EXPECT_EQ(learn.exitCode, 1);
     EXPECT_NE(learn.err.find("no MIDI input is configured"), std::string::npos) << learn.err;

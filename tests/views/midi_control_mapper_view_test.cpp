@@ -122,7 +122,7 @@ TEST_F(MIDIControlMapperViewTest, OkWritesTheFileAndCancelReadsItBack) {
     EXPECT_EQ(triggered.size(), 1u);
 
     // A map that cannot be written is told and the dialog stays.
-    CMIDIControlMapperView blocked{ui, bindings, &effects, dir / "missing" / "MIDI.MAP"};
+    CMIDIControlMapperView blocked{ui, bindings, &effects, dir / "missing/MIDI.MAP"};
     blocked.Open();
     EXPECT_FALSE(blocked.Ok());
     ASSERT_EQ(ui.Messages().size(), 1u);
