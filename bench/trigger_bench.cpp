@@ -116,6 +116,7 @@ private:
 struct Figures {
     double median = 0.0;
     double p99 = 0.0;
+    double best = 0.0;
     int missed = 0;
 };
 
@@ -134,12 +135,14 @@ Figures Measure(Watch& watch, const std::function<void()>& trigger) {
     }
     if (latencies.empty()) return figures;
     std::sort(latencies.begin(), latencies.end());
+    figures.best = latencies.front();
     figures.median = latencies[latencies.size() / 2];
     figures.p99 = latencies[std::min(latencies.size() - 1, latencies.size() * 99 / 100)];
     return figures;
 }
 
 void Print(const char* path, const Figures& figures) {
+    std::printf("%s_trigger_latency_best: %.0f us\n", path, figures.best);
     std::printf("%s_trigger_latency_median: %.0f us\n", path, figures.median);
     std::printf("%s_trigger_latency_p99: %.0f us\n", path, figures.p99);
     if (figures.missed) std::printf("%s_triggers_missed: %d count\n", path, figures.missed);
