@@ -122,7 +122,9 @@ struct Figures {
 
 Figures Measure(Watch& watch, const std::function<void()>& trigger) {
     std::mt19937 random(7);
-    std::uniform_int_distribution<int> gap(500, 3000);
+    // Gaps longer than the device clock's tick and the pad's notification
+    // period, so that triggers fall at every phase of them, as a player's do.
+    std::uniform_int_distribution<int> gap(1000, 25000);
     std::vector<double> latencies;
     Figures figures;
     for (int i = 0; i < kTriggers; ++i) {

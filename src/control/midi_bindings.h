@@ -35,6 +35,7 @@ public:
     const CSampleVolumeMap& Volumes() const { return m_volumes; }
 
     // Binds every binding of the three maps in the table (none: unbound).
+    // A table must outlive the bindings bound in it, or be replaced first.
     void SetInput(CMIDIInput* input);
 
     // The file's bytes for the maps as they are.
