@@ -51,10 +51,6 @@ public:
         m_input = input;
         for (const Entry& entry : m_entries) BindLocked(entry);
     }
-    CMIDIInput* GetInput() const {
-        std::lock_guard lock(m_lock);
-        return m_input;
-    }
 
     std::vector<Binding> GetBindings() const {
         std::lock_guard lock(m_lock);

@@ -63,7 +63,6 @@ Status MidiPort::Open(uint32_t index, Handler handler) {
             m_handler = nullptr;
             return Refusal{"The MIDI input \"" + name + "\" could not be opened.", "MIDI", MessageIcon::Error};
         }
-        m_name = std::move(name);
     } catch (const RtMidiError& error) {
         m_handler = nullptr;
         return Refusal{error.getMessage(), "MIDI", MessageIcon::Error};
@@ -82,7 +81,6 @@ void MidiPort::Close() {
     }
     m_input.reset();
     m_handler = nullptr;
-    m_name.clear();
 }
 
 void MidiPort::Receive(double, std::vector<unsigned char>* message, void* self) {

@@ -35,14 +35,12 @@ public:
     Status Open(uint32_t index, Handler handler);
     void Close();
     bool IsOpen() const { return m_input != nullptr; }
-    const std::string& GetName() const { return m_name; }
 
 private:
     static void Receive(double stamp, std::vector<unsigned char>* message, void* self);
 
     std::unique_ptr<RtMidiIn> m_input;
     Handler m_handler;
-    std::string m_name;
 };
 
 }  // namespace vantor
