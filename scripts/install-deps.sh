@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   libmpg123-dev mpg123 lame libmp3lame-dev
   libsqlite3-dev sox
-  portaudio19-dev
+  portaudio19-dev librtmidi-dev
   aubio-tools
   libfftw3-dev
   libcli11-dev nlohmann-json3-dev

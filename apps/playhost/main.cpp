@@ -8,6 +8,8 @@
 #include <string>
 
 #include "config/configuration.h"
+#include "control/midi_bindings.h"
+#include "control/midi_input.h"
 #include "control/sample_bank.h"
 #include "database/music_database.h"
 #include "engine/effect_manager_impl.h"
@@ -76,6 +78,14 @@ int main() {
     auto bank = std::make_unique<CSampleBank>(config.GetSetOutputDevice());
     bank->LoadPresets(config.ProgramPath("DEFAULT.SP"));
     dialog.SetSampleBank(bank.get());
+    // The controller bindings, and the configured MIDI input when there is one.
+    auto midiInput = std::make_unique<CMIDIInput>();
+    if (Status opened = midiInput->OpenDevice(config.GetMidiInputDevice()); !opened)
+        std::fprintf(stderr, "playhost: %s\n", opened.Error().text.c_str());
+    auto bindings = std::make_unique<CMIDIBindings>(*bank);
+    bindings->Load(config.ProgramPath(CMIDIBindings::kFileName));
+    bindings->SetInput(midiInput.get());
+    dialog.SetTrackEffectMap(&bindings->TrackEffects());
     // Every message can be served from here on.
     ReadinessSignal(CServerLauncher::kSyncName, runtime.Value()).Set();
 
@@ -83,10 +93,15 @@ int main() {
     }
 
     // The socket thread first, woken also while a client stays connected;
-    // then the set and the bank.
+    // then the MIDI input, so that no controller reaches what goes next; then
+    // the set, the bindings and the bank.
     if (!pipe->Join(5)) std::fprintf(stderr, "playhost: the socket thread did not end\n");
     else pipe.reset();
+    midiInput->CloseDevice();
     dialog.StopSet();
+    dialog.SetTrackEffectMap(nullptr);
+    bindings.reset();
+    midiInput.reset();
     dialog.SetSampleBank(nullptr);
     bank.reset();
     return 0;

@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     AddDevicesCommands(app, context);
     AddGuiCommand(app, context);
     AddServerCommands(app, context);
+    AddMidiCommands(app, context);
 
     try {
         app.parse(argc, argv);

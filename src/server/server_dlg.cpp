@@ -34,6 +34,13 @@ void CServerDlg::SetSampleBank(CSampleBank* bank) {
     m_bank = bank;
 }
 
+void CServerDlg::SetTrackEffectMap(CTrackEffectMap* map) {
+    std::lock_guard lock(m_lock);
+    if (m_trackEffects) m_trackEffects->DetachPlayer();
+    m_trackEffects = map;
+    if (m_trackEffects && m_player) m_trackEffects->AttachPlayer(m_player->GetSetStream());
+}
+
 CSampleBank* CServerDlg::Bank() const {
     std::lock_guard lock(m_lock);
     return m_bank;
@@ -88,6 +95,7 @@ bool CServerDlg::StartSet(int32_t startFrame, const std::vector<uint8_t>& payloa
     player->SetPriority(kPriorityTimeCritical);
     m_player = std::move(player);
     m_set = set;
+    if (m_trackEffects) m_trackEffects->AttachPlayer(m_player->GetSetStream());
     SetStatus(kRunning);
     return true;
 }
@@ -99,6 +107,8 @@ void CServerDlg::StopSet() {
 
 void CServerDlg::StopSetLocked() {
     if (!m_player) return;
+    // The processors go with the player.
+    if (m_trackEffects) m_trackEffects->DetachPlayer();
     m_player->Stop();
     m_player->Close();
     m_player.reset();
@@ -132,7 +142,11 @@ bool CServerDlg::ApplyHistory(const std::vector<uint8_t>& payload) {
         if (record->GetKind() < CSetOperationInfo::kGroupEnd || record->GetKind() > CSetOperationInfo::kReplace)
             return false;
     }
+    // An edit rebuilds the effects of the tracks it touches, and with them
+    // the processors the controllers reached: resolve them anew.
+    if (m_trackEffects) m_trackEffects->DetachPlayer();
     m_player->ApplyEdit(history);
+    if (m_trackEffects) m_trackEffects->AttachPlayer(m_player->GetSetStream());
     return true;
 }
 

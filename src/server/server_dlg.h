@@ -9,6 +9,7 @@
 
 #include "config/configuration.h"
 #include "control/sample_bank.h"
+#include "control/track_effect_map.h"
 #include "database/music_database.h"
 #include "engine/effect_manager_impl.h"
 #include "engine/set_player.h"
@@ -33,6 +34,9 @@ public:
     // The bank exists once the server can serve sample messages; until then
     // they are ignored.
     void SetSampleBank(CSampleBank* bank);
+    // The track effect bindings, resolved on the tracks of each set while it
+    // plays; null detaches them.
+    void SetTrackEffectMap(CTrackEffectMap* map);
     // Told the new status line whenever it changes (on the changing thread).
     void SetStatusListener(std::function<void(const std::string&)> listener);
     std::string GetStatusText() const;
@@ -86,6 +90,7 @@ private:
     int32_t m_loopStart = 0;
     int32_t m_loopEnd = 0;
     CSampleBank* m_bank = nullptr;
+    CTrackEffectMap* m_trackEffects = nullptr;
 
     mutable std::mutex m_statusLock;
     std::string m_status = kNotRunning;
