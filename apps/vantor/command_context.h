@@ -121,6 +121,8 @@ void AddDesignCommands(CLI::App& app, CommandContext& context);
 // gui: replaces itself by the desktop workstation.
 void AddGuiCommand(CLI::App& app, CommandContext& context);
 void AddServerCommands(CLI::App& app, CommandContext& context);
+void AddSampleCommands(CLI::App& app, CommandContext& context);
+void AddMixerCommands(CLI::App& app, CommandContext& context);
 
 // What `vantor play --server` starts on the Sound Server.
 struct ServerPlayOptions {

@@ -41,6 +41,8 @@ int main(int argc, char** argv) {
     AddDevicesCommands(app, context);
     AddGuiCommand(app, context);
     AddServerCommands(app, context);
+    AddSampleCommands(app, context);
+    AddMixerCommands(app, context);
 
     try {
         app.parse(argc, argv);
