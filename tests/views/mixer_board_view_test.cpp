@@ -11,7 +11,7 @@
 namespace vantor {
 namespace {
 
-TEST(MixerBoardViewTest, TheScaleRunsFromOneAndAHalfAtTheTopToSilenceAtTheBottom) {
+TEST(MixerBoardScaleTest, TheScaleRunsFromOneAndAHalfAtTheTopToSilenceAtTheBottom) {
     EXPECT_EQ(CMixerBoardView::PositionOf(1.0), 500);
     EXPECT_EQ(CMixerBoardView::PositionOf(0.0), 1500);
     EXPECT_EQ(CMixerBoardView::PositionOf(1.5), 0);

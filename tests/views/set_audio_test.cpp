@@ -39,7 +39,7 @@ protected:
     void EditSomething() {
         view.GetState().SetLeftMarker(2.0);
         view.GetState().SetSelectedTrack(1);
-        view.GetState().SelectOnly(1, set->GetTrack(1)->GetEvents().GetAt(0));
+        view.GetState().SelectOnly(1, test::EventAtIndex(*set->GetTrack(1), 0));
         ASSERT_TRUE(view.SplitSegment());
         ASSERT_TRUE(view.CanUndo());
     }
