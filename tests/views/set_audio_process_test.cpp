@@ -8,10 +8,13 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include "editing/editing_fixtures.h"
 #include "model/memory_istream.h"
 #include "model/set_file.h"
+#include "database/music_database.h"
+#include "platform/file_lock.h"
 #include "platform/scripted_user_interface.h"
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
@@ -149,6 +152,47 @@ TEST_F(SetAudioProcessTest, ThreadedTheSetPlaysOnTheServerBeyondItsEditorAndCome
     EXPECT_EQ(ui.Messages().back().text, "Unable to connect to Sound Server.");
     EXPECT_EQ(ui.Messages().back().caption, "Connect To Sound Server");
     EXPECT_FALSE(slot.IsInUse());
+}
+
+// The workstation stores a song while the set plays on the server: the
+// server is told to read the database again, and it does so only once the
+// writer of another process has let the store go.
+TEST_F(SetAudioProcessTest, ThreadedTheServerRereadsTheDatabaseAfterTheWriterLetsGo) {
+    CMusicDatabase database;
+    ASSERT_TRUE(database.Open(home.Path() + "/"));
+    CMusicSetView view{ui, &database, set.get(), "", config};
+    view.ConfigureAudio(AudioSetup());
+    ASSERT_TRUE(view.SetStart(Start::Beginning));
+    CServerLink& link = *view.GetAudio().GetLink();
+    ASSERT_TRUE(link.GetPosition().has_value());
+
+    // Another process's writer holds the store.
+    FileLock writer;
+    ASSERT_TRUE(writer.Open(home.Path() + "/SONGS.LCK", false));
+    ASSERT_EQ(writer.Lock(FileLock::Mode::Exclusive, FileLock::Wait::Try), FileLock::Outcome::Locked);
+    CSongProfile song;
+    song.SetLocalPath(home.Path() + "/song.wav");
+    song.SetTitle("Song");
+    // The change listener's message: the server waits for the writer, so the
+    // next answer comes only after the lock was let go.
+    ASSERT_TRUE(link.ReloadDatabase());
+    const auto began = std::chrono::steady_clock::now();
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        writer.Unlock();
+    });
+    const auto position = link.GetPosition();
+    const auto waited = std::chrono::steady_clock::now() - began;
+    release.join();
+    EXPECT_TRUE(position.has_value());
+    EXPECT_GE(waited, std::chrono::milliseconds(500));
+
+    // A song stored here reaches the server through the listener.
+    ASSERT_TRUE(database.PutSong(song));
+    EXPECT_TRUE(link.GetPosition().has_value());
+    ui.QueueAnswer(MessageAnswer::Yes);
+    ASSERT_TRUE(view.StopSet());
+    EXPECT_TRUE(test::WaitUntil([&] { return !Alive(pid); }));
 }
 
 }  // namespace
