@@ -122,6 +122,8 @@ void AddDesignCommands(CLI::App& app, CommandContext& context);
 void AddGuiCommand(CLI::App& app, CommandContext& context);
 void AddServerCommands(CLI::App& app, CommandContext& context);
 void AddMidiCommands(CLI::App& app, CommandContext& context);
+void AddSampleCommands(CLI::App& app, CommandContext& context);
+void AddMixerCommands(CLI::App& app, CommandContext& context);
 
 // What `vantor play --server` starts on the Sound Server.
 struct ServerPlayOptions {

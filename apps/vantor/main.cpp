@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
     AddGuiCommand(app, context);
     AddServerCommands(app, context);
     AddMidiCommands(app, context);
+    AddSampleCommands(app, context);
+    AddMixerCommands(app, context);
 
     try {
         app.parse(argc, argv);

@@ -51,7 +51,8 @@ CMusicSetView::CMusicSetView(IUserInterface& ui, CMusicDatabase* database, CMusi
       m_state(set, config, leftMarker, rightMarker),
       m_commands(m_state),
       m_sections(m_state),
-      m_drag(m_state, SongLengthsFrom(database)) {}
+      m_drag(m_state, SongLengthsFrom(database)),
+      m_audio(ui, config, database) {}
 
 CMusicSetView::~CMusicSetView() { m_drag.End(); }
 
@@ -424,7 +425,9 @@ bool CMusicSetView::RevertChanges() {
 bool CMusicSetView::CommitChanges() {
     if (!CanUndo()) return false;
     const CSetHistory& history = m_state.GetHistory();
-    if (m_player && m_player->IsOpen()) {
+    if (m_audio.IsPlaying()) {
+        if (!m_audio.Commit(history)) return false;
+    } else if (m_player && m_player->IsOpen()) {
         m_player->ApplyEdit(history);
     } else if (m_serverLink) {
         if (!m_serverLink(history)) {
@@ -445,7 +448,40 @@ bool CMusicSetView::SetLoop() {
     Show(status);
     if (status && m_player && m_player->IsOpen())
         m_player->SetLoop(static_cast<uint32_t>(m_state.GetLoop()->start), static_cast<uint32_t>(m_state.GetLoop()->end));
+    if (status) m_audio.SetLoop(m_state.GetLoop()->start, m_state.GetLoop()->end);
     return status.Ok();
+}
+
+// ---- Set audio ----
+
+bool CMusicSetView::SetStart(StartPoint from) {
+    if (!IsSetStartEnabled()) return false;
+    if (CanUndo()) {
+        if (m_ui.MessageBox("Set must be committed before starting audio.\nUndo history will be cleared.",
+                            "Start Set Audio", MessageButtons::OkCancel, MessageIcon::Exclamation) != MessageAnswer::Ok)
+            return false;
+        if (!CommitChanges()) return false;
+    }
+    int32_t frame = 0;
+    if (from == StartPoint::LeftMarker) frame = m_state.GetLeftPosition();
+    if (from == StartPoint::RightMarker) frame = m_state.GetRightPosition();
+    const LoopRange loop = m_state.GetLoop().value_or(LoopRange{});
+    return m_audio.Start(GetSet(), frame, loop.start, loop.end);
+}
+
+bool CMusicSetView::StopSet() { return m_audio.Stop(); }
+
+std::optional<double> CMusicSetView::GetPlayCursor() {
+    const int32_t rate = m_state.GetSampleRate();
+    auto position = m_audio.GetPosition();
+    if (!position || rate <= 0) return std::nullopt;
+    return static_cast<double>(*position) / rate;
+}
+
+void CMusicSetView::TakeConnection(const ServerConnection& connection) {
+    if (connection.loopEnd > connection.loopStart)
+        m_state.SetLoop(LoopRange{connection.loopStart, connection.loopEnd});
+    m_audio.TakeConnection(connection);
 }
 
 std::optional<EventEditorParameters> CMusicSetView::TempoList() {

@@ -22,6 +22,7 @@
 #include "views/fade_tempo_dialog.h"
 #include "views/insert_segment_dialog.h"
 #include "views/select_mixing_design_dialog.h"
+#include "views/set_audio.h"
 
 namespace vantor {
 
@@ -225,6 +226,25 @@ public:
     }
     void SetSegmentDesigner(std::function<void(const EditSegmentRequest&)> designer) { m_designer = std::move(designer); }
 
+    // ---- Set audio: the set plays here or on the sound server ----
+    enum class StartPoint { Beginning, LeftMarker, RightMarker };
+    void ConfigureAudio(SetAudioSetup setup) { m_audio.Configure(std::move(setup)); }
+    SetAudio& GetAudio() { return m_audio; }
+    bool IsSetStartEnabled() const { return !m_audio.IsPlaying(); }
+    bool IsStopEnabled() const { return m_audio.IsPlaying(); }
+    // "Set Start" from the beginning, the left or the right marker, with the
+    // loop. Uncommitted edits are committed first when the user agrees; on
+    // Cancel nothing starts. False when nothing started.
+    bool SetStart(StartPoint from);
+    // "Stop" of the set audio, after "Are you sure?".
+    bool StopSet();
+    // Where the play cursor stands, in seconds; none while nothing plays or
+    // when the server gave no answer.
+    std::optional<double> GetPlayCursor();
+    // An editor opened on what "Connect" brought back: its loop, and the
+    // server's link as its own.
+    void TakeConnection(const ServerConnection& connection);
+
 private:
     void Show(const Status& status);
     // Runs a command's status through Show and Changed.
@@ -263,6 +283,7 @@ private:
     CConfiguration* m_effectsConfig = nullptr;
     ApplyEffectsRunner m_applyEffectsRunner;
     std::function<void(const EditSegmentRequest&)> m_designer;
+    SetAudio m_audio;
 };
 
 }  // namespace vantor
