@@ -92,8 +92,13 @@ ApplyEffectsWindow::ApplyEffectsWindow(CApplyEffectsDialog& dialog, CEffectManag
     presets->addWidget(new QLabel("Quick presets:"));
     for (int slot = 0; slot < CApplyEffectsDialog::kQuickPresets; ++slot) {
         auto* preset = button(QString::number(slot + 1), [this, slot] { m_dialog.StoreQuickPreset(slot); });
+        preset->setMaximumWidth(36);
         m_presets.push_back(preset);
         presets->addWidget(preset);
+        auto* caption = new QLabel;
+        m_presetCaptions.push_back(caption);
+        presets->addWidget(caption);
+        presets->addSpacing(8);
     }
     presets->addStretch();
     layout->addLayout(presets);
@@ -155,8 +160,9 @@ void ApplyEffectsWindow::Pull() {
     }
     m_curve->SetCurve(m_dialog.GetSelectedCurve(), preview.empty() ? QString() : Time(preview.front().start),
                       preview.empty() ? QString() : Time(preview.back().end));
-    for (int slot = 0; slot < static_cast<int>(m_presets.size()); ++slot)
-        m_presets[static_cast<size_t>(slot)]->setToolTip(QString::fromStdString(m_dialog.GetQuickPresetCaption(slot)));
+    for (int slot = 0; slot < static_cast<int>(m_presetCaptions.size()); ++slot)
+        m_presetCaptions[static_cast<size_t>(slot)]->setText(
+            QString::fromStdString(m_dialog.GetQuickPresetCaption(slot)));
 }
 
 }  // namespace vantor::gui

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -47,6 +48,7 @@ private:
     EffectCurveWidget* m_curve;
     QTableWidget* m_preview;
     std::vector<QPushButton*> m_presets;
+    std::vector<QLabel*> m_presetCaptions;
 };
 
 }  // namespace vantor::gui

@@ -33,7 +33,7 @@ SetTimelineWidget::SetTimelineWidget(CMusicSetView& view, CMusicDatabase* databa
     setAcceptDrops(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    setMinimumSize(400, 160);
+    setMinimumSize(400, sizeHint().height());
 }
 
 QSize SetTimelineWidget::sizeHint() const {

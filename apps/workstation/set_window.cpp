@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QPushButton>
+#include <QScrollArea>
+#include <algorithm>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -43,7 +45,13 @@ SetWindow::SetWindow(CVantorApp& app, std::shared_ptr<CSetDocument> document)
     layout->setMenuBar(bar);
 
     m_timeline = new SetTimelineWidget(*m_view, &app.Database(), &app.Effects());
-    layout->addWidget(m_timeline, 1);
+    // Rows that do not fit scroll up and down; the timeline scrolls across by the bar below.
+    auto* rows = new QScrollArea;
+    rows->setWidget(m_timeline);
+    rows->setWidgetResizable(true);
+    rows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    rows->setFrameShape(QFrame::NoFrame);
+    layout->addWidget(rows, 1);
     m_scroll = new QScrollBar(Qt::Horizontal);
     layout->addWidget(m_scroll);
     auto* row = new QHBoxLayout;
@@ -76,7 +84,7 @@ SetWindow::SetWindow(CVantorApp& app, std::shared_ptr<CSetDocument> document)
     connect(&m_cursorTimer, &QTimer::timeout, this, [this] { TickCursor(); });
 
     setWindowTitle(QString::fromStdString(m_document->GetTitle()));
-    resize(1000, m_timeline->sizeHint().height() + 90);
+    resize(1000, std::min(620, m_timeline->sizeHint().height() + 90));
     UpdateCommands();
     UpdateStatus();
 }

@@ -4,6 +4,7 @@
 #include "check_set_window.h"
 #include "editing/editing_fixtures.h"
 #include "event_editor_window.h"
+#include "model/memory_istream.h"
 #include "model/set_clipboard.h"
 #include "model/tempo_change.h"
 #include "set_window.h"
@@ -58,10 +59,26 @@ protected:
         Settle();
     }
     void Key(int key, Qt::KeyboardModifiers modifiers = {}) {
+        // A message box answered a moment ago may have taken the activation along.
+        if (!workstation->Main().isActiveWindow()) {
+            workstation->Main().activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&workstation->Main()));
+        }
+        timeline->setFocus();
         QTest::keyClick(timeline, static_cast<Qt::Key>(key), modifiers);
         Settle();
     }
     std::vector<uint8_t> Bytes() const { return test::Bytes(*set); }
+    // A drag from the desktop entering the timeline and dropped at the point.
+    void DropBytes(const QByteArray& bytes, const QPoint& at) {
+        QMimeData data;
+        data.setData(QString::fromStdString(gui::SystemClipboard::MimeTypeOf(kSegmentDesignFormat)), bytes);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(timeline, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(timeline, &drop);
+        Settle();
+    }
 
     gui::SetWindow* window = nullptr;
     gui::SetTimelineWidget* timeline = nullptr;
@@ -74,8 +91,13 @@ TEST_F(SetWindowTest, DraggingOntoThePreviousSegmentStopsOneFrameAfterItAndCtrlZ
     window->Command("Disable Auto-Align")->trigger();
     EXPECT_TRUE(window->Command("Disable Auto-Align")->isChecked());
     const auto before = Bytes();
+    // The expected set: B taken out and put back one frame after A.
     RefPtr<CMusicSet> expected(set->Clone());
-    test::EventAtIndex(*expected->GetTrack(1), 1)->SetPosition(44101);
+    CTrack& row = *expected->GetTrack(1);
+    auto* moved = static_cast<CEvent*>(test::EventAtIndex(row, 1)->Clone());
+    moved->SetPosition(44101);
+    row.GetEvents().Remove(row.GetEvents().Find(test::EventAtIndex(row, 1)));
+    row.AddEvent(moved);
 
     Drag(1, 2.5, 0.2);
     EXPECT_EQ(b->GetPosition(), 44101);
@@ -90,10 +112,13 @@ TEST_F(SetWindowTest, DraggingOntoThePreviousSegmentStopsOneFrameAfterItAndCtrlZ
 }
 
 TEST_F(SetWindowTest, MovesSnapToTheBarByDefaultAndTheCursorShowsTheEdges) {
-    // 130 bpm: a bar is 240 / 130 s; B's start dragged near 4 s lands on bar 3.
+    // B's start dragged 1.6 s right, to 3.6 s, lands on the nearest bar.
+    const SnapGrid& grid = window->View().GetState().GetSnapGrid();
+    EXPECT_EQ(grid.GetFraction(), 1.0);
+    EXPECT_TRUE(window->Command("Align to Bar")->isChecked());
     Drag(1, 2.5, 4.1);
-    const double bar = 240.0 / 130.0;
-    EXPECT_EQ(b->GetPosition(), static_cast<int32_t>(2 * bar * 44100));
+    EXPECT_EQ(b->GetPosition(), static_cast<int32_t>(grid.Snap(3.6) * 44100));
+    EXPECT_NE(b->GetPosition(), static_cast<int32_t>(3.6 * 44100));
 
     QTest::mouseMove(timeline, At(1, 0.0));
     EXPECT_EQ(timeline->cursor().shape(), Qt::SizeHorCursor);
@@ -139,19 +164,22 @@ TEST_F(SetWindowTest, ADropOntoASelectedSegmentAsksToReplaceIt) {
     design->GetSegment()->SetEnd(44100);
     design->GetSegment()->SetRatio(1.0);
     const auto bytes = test::Bytes(*design);
+    {
+        auto copy = MakeRef<CSegmentDesign>();
+        CMemoryIStream in(bytes.data(), static_cast<int32_t>(bytes.size()));
+        copy->Deserialize(in);
+        ASSERT_FALSE(in.IsDamaged());
+        ASSERT_FALSE(in.RanShort());
+        ASSERT_EQ(in.GetRemaining(), 0);
+    }
     auto drop = [&] {
-        QMimeData data;
-        data.setData(QString::fromStdString(gui::SystemClipboard::MimeTypeOf(kSegmentDesignFormat)),
-                     QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())));
-        QDropEvent event(QPointF(At(3, 8.0)), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(timeline, &event);
-        Settle();
+        DropBytes(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())), At(3, 8.0));
     };
 
     const auto before = Bytes();
     boxes.Queue(QMessageBox::Cancel);
     drop();
-    ASSERT_FALSE(boxes.Texts().empty());
+    ASSERT_FALSE(boxes.Texts().empty()) ;
     EXPECT_EQ(boxes.Texts().back(), "Replace segment \"B\"?");
     EXPECT_EQ(boxes.Captions().back(), "Insert Segment");
     EXPECT_EQ(Bytes(), before);
@@ -171,11 +199,17 @@ TEST_F(SetWindowTest, ADropOntoASelectedSegmentAsksToReplaceIt) {
 
 TEST_F(SetWindowTest, ADamagedDropIsIgnoredAndADropBelowTheRowsInsertsNothing) {
     const auto before = Bytes();
-    QMimeData data;
-    data.setData(QString::fromStdString(gui::SystemClipboard::MimeTypeOf(kSegmentDesignFormat)), QByteArray("\x05\x00", 2));
-    QDropEvent event(QPointF(At(2, 1.0)), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(timeline, &event);
-    Settle();
+    DropBytes(QByteArray("\x05\x00", 2), At(2, 5.0));
+    EXPECT_EQ(Bytes(), before);
+    EXPECT_TRUE(boxes.Texts().empty());
+    // A whole design below the last row: refused without a word.
+    auto design = MakeRef<CSegmentDesign>();
+    design->GetSegment()->SetSongKey(songs[1]);
+    design->GetSegment()->SetEnd(44100);
+    const auto bytes = test::Bytes(*design);
+    const TimelineGeometry g = timeline->Geometry();
+    DropBytes(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())),
+              QPoint(g.XAt(5.0), g.RowTop(static_cast<int>(g.rowHeights.size())) + 4));
     EXPECT_EQ(Bytes(), before);
     EXPECT_TRUE(boxes.Texts().empty());
 }
