@@ -32,13 +32,13 @@ protected:
 
 TEST_F(MusicSetViewHitTest, EdgesBodyAndEmptyPlacesWithoutChangingTheSelection) {
     test::AddSegment(*set, 1, 44100, 0, 44100, 1.0, song);  // 1 s to 2 s
-    test::AddTempo(*set, 88200, 120.0);                     // a second tempo event at 2 s
+    test::AddTempo(*set, 66150, 120.0);                     // a second tempo event at 1.5 s
     EXPECT_EQ(At(1, 1.0), DragKind::Start);
     EXPECT_EQ(At(1, 1.5), DragKind::Move);
     EXPECT_EQ(At(1, 2.0), DragKind::End);
     EXPECT_EQ(At(1, 2.0, true), DragKind::Repeat);
     EXPECT_EQ(At(1, 3.0), DragKind::None);
-    EXPECT_EQ(At(0, 2.0), DragKind::Tempo);
+    EXPECT_EQ(At(0, 1.5), DragKind::Tempo);
     EXPECT_EQ(At(0, 1.0), DragKind::None);
     // Left of the track area, below the rows, on a row the set lacks.
     EXPECT_EQ(view.HitAt(50, geometry.RowTop(1) + 10, geometry, false), DragKind::None);
