@@ -200,8 +200,8 @@ public:
         state.SetRightMarker(to);
         state.SetSelectedTrack(crossfade->track);
         if (CEvent* event = state.EventAt(crossfade->track, crossfade->start)) state.SelectOnly(crossfade->track, event);
-        window->UpdateCommands();
-        window->Timeline()->update();
+        state.MarkAllRepaint();
+        window->AfterChange();
         Save(frame, "Set Editor (crossfade)");
 
         {
@@ -215,6 +215,8 @@ public:
         }
 
         state.SetSelectedTrack(1);
+        if (CTrack* first = state.GetTrack(1); first && first->GetEvents().GetHead())
+            state.SelectOnly(1, first->GetEvents().GetHead()->GetItem());
         app.Registry().Open(WindowKind::EventEditor, *view.TrackList(), false);
         Save(Frame(WindowKind::EventEditor, 760, 480), "Event Editor");
     }

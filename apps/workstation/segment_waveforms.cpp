@@ -10,9 +10,12 @@ namespace vantor::gui {
 CResampledWaveSummaryFile* SegmentWaveforms::Summary(const CSegment& segment) {
     const double ratio = segment.GetRatio();
     if (!std::isfinite(ratio) || ratio <= 0) return nullptr;
+    if (ratio == m_lastRatio && m_lastKey == segment.GetSongKey()) return m_lastSummary;
+    m_lastKey = segment.GetSongKey();
+    m_lastRatio = ratio;
     auto key = std::make_pair(std::string(segment.GetSongKey()), ratio);
     auto found = m_summaries.find(key);
-    if (found != m_summaries.end()) return found->second.get();
+    if (found != m_summaries.end()) return m_lastSummary = found->second.get();
     // A song without a summary is remembered as such, so that it is not
     // looked for again on every repaint.
     std::unique_ptr<CResampledWaveSummaryFile> summary;
@@ -23,7 +26,7 @@ CResampledWaveSummaryFile* SegmentWaveforms::Summary(const CSegment& segment) {
             if (summary) summary->SetRatio(ratio);
         }
     }
-    return m_summaries.emplace(std::move(key), std::move(summary)).first->second.get();
+    return m_lastSummary = m_summaries.emplace(std::move(key), std::move(summary)).first->second.get();
 }
 
 bool SegmentWaveforms::Column(const CSegment& segment, int64_t offset, double framesPerPixel,
@@ -31,6 +34,7 @@ bool SegmentWaveforms::Column(const CSegment& segment, int64_t offset, double fr
     if (!std::isfinite(framesPerPixel) || framesPerPixel <= 0 || offset < 0) return false;
     if (framesPerPixel != m_scale) {
         m_blocks.clear();
+        m_lastBlock = nullptr;
         m_scale = framesPerPixel;
     }
     CResampledWaveSummaryFile* summary = Summary(segment);
@@ -41,24 +45,32 @@ bool SegmentWaveforms::Column(const CSegment& segment, int64_t offset, double fr
     if (!(index >= 0) || index > 1e15) return false;
     const auto at = static_cast<int64_t>(index);
     const int64_t block = at / kBlockColumns;
-    auto key = std::make_pair(summary, block);
-    auto found = m_blocks.find(key);
-    if (found == m_blocks.end()) {
-        if (m_blocks.size() >= kMaxBlocks) m_blocks.clear();
-        const auto firstFrame =
-            static_cast<int64_t>(std::floor(static_cast<double>(block) * kBlockColumns * framesPerPixel));
-        found = m_blocks.emplace(key, WaveformColumns::Compute(*summary, firstFrame, framesPerPixel, kBlockColumns))
-                    .first;
+    const auto key = std::make_pair(summary, block);
+    if (!m_lastBlock || key != m_lastBlockKey) {
+        auto found = m_blocks.find(key);
+        if (found == m_blocks.end()) {
+            if (m_blocks.size() >= kMaxBlocks) m_blocks.clear();
+            const auto firstFrame =
+                static_cast<int64_t>(std::floor(static_cast<double>(block) * kBlockColumns * framesPerPixel));
+            found = m_blocks.emplace(key, WaveformColumns::Compute(*summary, firstFrame, framesPerPixel, kBlockColumns))
+                        .first;
+        }
+        m_lastBlockKey = key;
+        m_lastBlock = &found->second;
     }
     const auto within = static_cast<size_t>(at - block * kBlockColumns);
-    if (within >= found->second.size()) return false;
-    column = found->second[within];
+    if (within >= m_lastBlock->size()) return false;
+    column = (*m_lastBlock)[within];
     return column.present;
 }
 
 void SegmentWaveforms::Clear() {
     m_blocks.clear();
     m_summaries.clear();
+    m_lastKey.clear();
+    m_lastRatio = 0.0;
+    m_lastSummary = nullptr;
+    m_lastBlock = nullptr;
 }
 
 }  // namespace vantor::gui

@@ -45,6 +45,13 @@ private:
     std::map<std::pair<std::string, double>, std::unique_ptr<CResampledWaveSummaryFile>> m_summaries;
     std::map<std::pair<CResampledWaveSummaryFile*, int64_t>, std::vector<WaveformColumn>> m_blocks;
     double m_scale = 0.0;
+    // Neighbouring columns come from the same song and block: the last ones
+    // found are asked first.
+    std::string m_lastKey;
+    double m_lastRatio = 0.0;
+    CResampledWaveSummaryFile* m_lastSummary = nullptr;
+    std::pair<CResampledWaveSummaryFile*, int64_t> m_lastBlockKey{nullptr, -1};
+    const std::vector<WaveformColumn>* m_lastBlock = nullptr;
 };
 
 }  // namespace vantor::gui

@@ -50,13 +50,15 @@ public:
     MixdownWindow* Mixdown(const std::string& wavePath = {});
     // Each command's enabling from the view's state.
     void UpdateCommands();
+    // After the view changed outside the window's own commands: repaints
+    // what changed, the enabling and the status line.
+    void AfterChange();
 
 private:
     void BuildMenus(QMenuBar* bar);
     QAction* Add(QMenu* menu, const QString& text, const QKeySequence& shortcut, std::function<void()> run);
     // Runs a command of the view, then repaints what it changed.
     void Run(const std::function<void()>& command);
-    void AfterChange();
     void UpdateStatus();
     void UpdateScrollBar();
     void TickCursor();

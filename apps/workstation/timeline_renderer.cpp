@@ -347,6 +347,9 @@ void TimelineRenderer::PaintEnvelopes(QPainter& painter, const QRect& box, const
     const double ratio = segment.GetRatio();
     if (!std::isfinite(ratio) || ratio <= 0) return;
     const auto& profiles = design.GetEffectProfiles();
+    // A curve may reach past the segment's frames; only its part over the box shows.
+    painter.save();
+    painter.setClipRect(box, Qt::IntersectClip);
     const double bottom = box.bottom() - 2;
     const double span = std::max(1, box.height() - 6);
     // A song frame of the curve on the timeline.
@@ -371,6 +374,7 @@ void TimelineRenderer::PaintEnvelopes(QPainter& painter, const QRect& box, const
         painter.setPen(QPen(kEnvelopes[static_cast<size_t>(i) % std::size(kEnvelopes)], 1.5));
         painter.drawPolyline(line);
     }
+    painter.restore();
 }
 
 void TimelineRenderer::PaintMarkers(QPainter& painter, const QRect& clip, const QSize& size,
