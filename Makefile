@@ -38,7 +38,7 @@ tsan: deps
 	@cd $(BUILD_ROOT)/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -R Threaded
 
 bench: deps
-	@cmake -S . -B $(BUILD_ROOT)/bench $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=OFF -DVANTOR_BENCH=ON -DVANTOR_WORKSTATION=OFF >/dev/null
+	@cmake -S . -B $(BUILD_ROOT)/bench $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=OFF -DVANTOR_BENCH=ON >/dev/null
 	@cmake --build $(BUILD_ROOT)/bench -j $(JOBS)
 	@for b in $(BUILD_ROOT)/bench/bench/*_bench; do "$$b" || exit 1; done
 

@@ -1,7 +1,8 @@
 // vantor-workstation: the desktop workstation on the program directory
 // (the working directory). Besides an optional set or playlist file it
-// takes two checks of its own: --walk-menus opens every window through the
-// menus and closes them all, --screenshots DIR writes a picture of each
+// takes checks of its own: --walk-menus opens every window through the
+// menus and closes them all, --walk-set SET plays, edits, commits and mixes
+// down a set in its editor, --screenshots DIR writes a picture of each
 // window into DIR.
 #include <QApplication>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include "menu_walk.h"
 #include "platform/file_io.h"
 #include "screenshot_tour.h"
+#include "set_walk.h"
 #include "workstation.h"
 
 int main(int argc, char** argv) {
@@ -23,11 +25,14 @@ int main(int argc, char** argv) {
 
     bool walk = false;
     std::string screenshots;
+    std::string walkSet;
     std::vector<std::string> arguments;
     const QStringList words = QApplication::arguments();
     for (int i = 1; i < words.size(); ++i) {
         if (words[i] == "--walk-menus") {
             walk = true;
+        } else if (words[i] == "--walk-set" && i + 1 < words.size()) {
+            walkSet = words[++i].toStdString();
         } else if (words[i] == "--screenshots" && i + 1 < words.size()) {
             screenshots = words[++i].toStdString();
         } else {
@@ -49,6 +54,8 @@ int main(int argc, char** argv) {
     };
     if (walk) {
         QTimer::singleShot(0, [&] { report(gui::MenuWalk::Run(workstation)); });
+    } else if (!walkSet.empty()) {
+        QTimer::singleShot(0, [&] { report(gui::SetWalk::Run(workstation, walkSet)); });
     } else if (!screenshots.empty()) {
         QTimer::singleShot(0, [&] {
             auto failures = gui::ScreenshotTour::Run(workstation, screenshots);

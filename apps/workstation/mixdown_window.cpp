@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdint>
 
 #include "engine/set_player.h"
 #include "views/set_document.h"
@@ -9,22 +11,34 @@
 namespace vantor::gui {
 
 MixdownWindow* MixdownWindow::Start(CVantorApp& app, const std::string& setPath, QWidget* parent) {
+    return Start(app, setPath, 0, UINT32_MAX, parent);
+}
+
+MixdownWindow* MixdownWindow::Start(CVantorApp& app, const std::string& setPath, uint32_t startFrame,
+                                    uint32_t endFrame, QWidget* parent) {
     FileChoice choice;
     choice.title = CMixdownDialog::kCaption;
     choice.defaultExtension = ".wav";
     choice.filter = "wave files (*.wav)|*.wav||";
     auto wave = app.UserInterface().ChooseSaveFile(choice);
     if (!wave) return nullptr;
-    return Start(app, setPath, *wave, parent);
+    return Start(app, setPath, *wave, startFrame, endFrame, parent);
 }
 
 MixdownWindow* MixdownWindow::Start(CVantorApp& app, const std::string& setPath, const std::string& wavePath,
                                     QWidget* parent) {
+    return Start(app, setPath, wavePath, 0, UINT32_MAX, parent);
+}
+
+MixdownWindow* MixdownWindow::Start(CVantorApp& app, const std::string& setPath, const std::string& wavePath,
+                                    uint32_t startFrame, uint32_t endFrame, QWidget* parent) {
     CSetDocument document(app.UserInterface());
     if (!document.Open(setPath)) return nullptr;
     RefPtr<CMusicSet> set(document.GetSet());
     auto dialog = app.MakeMixdownDialog();
-    if (!dialog->Open(set.get(), wavePath, 0, SetEndFrame(*set))) return nullptr;
+    // A range past the set's last event stops where the set ends.
+    endFrame = std::min(endFrame, SetEndFrame(*set));
+    if (!dialog->Open(set.get(), wavePath, startFrame, endFrame)) return nullptr;
     return new MixdownWindow(std::move(dialog), std::move(set), parent);
 }
 

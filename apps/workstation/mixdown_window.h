@@ -22,6 +22,11 @@ public:
     static MixdownWindow* Start(CVantorApp& app, const std::string& setPath, QWidget* parent);
     static MixdownWindow* Start(CVantorApp& app, const std::string& setPath, const std::string& wavePath,
                                 QWidget* parent);
+    // The frames [startFrame, endFrame) of the set only: the set editor's markers.
+    static MixdownWindow* Start(CVantorApp& app, const std::string& setPath, uint32_t startFrame, uint32_t endFrame,
+                                QWidget* parent);
+    static MixdownWindow* Start(CVantorApp& app, const std::string& setPath, const std::string& wavePath,
+                                uint32_t startFrame, uint32_t endFrame, QWidget* parent);
 
     CMixdownDialog& Dialog() { return *m_dialog; }
     QPushButton* Button() const { return m_button; }

@@ -4,14 +4,19 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
+#include <optional>
 
 #include "add_batch_window.h"
 #include "analyzer_window.h"
 #include "configuration_window.h"
+#include "apply_effects_window.h"
 #include "edit_categories_window.h"
+#include "event_editor_window.h"
 #include "mixdown_window.h"
 #include "music_database_window.h"
 #include "playlist_window.h"
+#include "set_window.h"
+#include "model/track.h"
 #include "views/music_database_view.h"
 #include "workstation.h"
 
@@ -140,8 +145,11 @@ public:
         }
         QFile::remove(wave);
 
+        SetEditor(set);
+
         // The main window with the library windows side by side.
-        for (WindowKind kind : {WindowKind::FindMusic, WindowKind::SongProfile, WindowKind::LoadFiles})
+        for (WindowKind kind : {WindowKind::FindMusic, WindowKind::SongProfile, WindowKind::LoadFiles,
+                                WindowKind::MusicSet, WindowKind::EventEditor})
             for (IRegistryWindow* window : app.Registry().GetWindows(kind)) window->Destroy();
         const QSize area = main.Area()->viewport()->size();
         const int left = area.width() * 3 / 5;
@@ -155,6 +163,89 @@ public:
         }
         Save(&main, "Main Window");
         return m_failures;
+    }
+
+    // The demo set: whole, then zoomed onto its first crossfade; Apply
+    // Effects with a fade over that crossfade; the event editor on track 1.
+    void SetEditor(const std::string& path) {
+        CVantorApp& app = m_workstation.App();
+        if (!app.OpenPath(path)) {
+            m_failures.push_back("Set Editor: " + path + " did not open");
+            return;
+        }
+        auto* window = m_workstation.Find<SetWindow>(WindowKind::MusicSet);
+        QWidget* frame = Frame(WindowKind::MusicSet, 1400, 640);
+        if (!window || !frame) {
+            m_failures.push_back("Set Editor: no window");
+            return;
+        }
+        Settle();
+        window->Timeline()->ShowWhole();
+        Save(frame, "Set Editor");
+
+        CMusicSetView& view = window->View();
+        SetEditorState& state = view.GetState();
+        const auto crossfade = FirstCrossfade(state);
+        if (!crossfade) {
+            m_failures.push_back("Set Editor: the demo set has no crossfade");
+            return;
+        }
+        const double rate = state.GetSampleRate();
+        const double from = crossfade->start / rate;
+        const double to = crossfade->end / rate;
+        const double margin = (to - from) * 0.35;
+        window->Timeline()->SetScale((to - from + 2 * margin) / (window->Timeline()->width() - 110));
+        window->Timeline()->ScrollTo(from - margin);
+        state.SetLeftMarker(from);
+        state.SetRightMarker(to);
+        state.SetSelectedTrack(crossfade->track);
+        if (CEvent* event = state.EventAt(crossfade->track, crossfade->start)) state.SelectOnly(crossfade->track, event);
+        state.MarkAllRepaint();
+        window->AfterChange();
+        Save(frame, "Set Editor (crossfade)");
+
+        {
+            CApplyEffectsDialog dialog(app.UserInterface(), &app.Effects(), app.Configuration());
+            dialog.Open(state, crossfade->track, crossfade->start, crossfade->end);
+            if (!dialog.ChooseProfile("Fade Out")) dialog.ChooseWaveform("Fade Out");
+            ApplyEffectsWindow effects(dialog, &app.Effects(), state.GetSampleRate(), &m_workstation.Main());
+            effects.show();
+            Save(&effects, "Apply Effects");
+            dialog.Cancel();
+        }
+
+        state.SetSelectedTrack(1);
+        if (CTrack* first = state.GetTrack(1); first && first->GetEvents().GetHead())
+            state.SelectOnly(1, first->GetEvents().GetHead()->GetItem());
+        app.Registry().Open(WindowKind::EventEditor, *view.TrackList(), false);
+        Save(Frame(WindowKind::EventEditor, 760, 480), "Event Editor");
+    }
+
+    struct Crossfade {
+        int32_t track;
+        int32_t start;
+        int32_t end;
+    };
+    // The first span where segments of two tracks sound together; track is
+    // the one whose segment starts there.
+    static std::optional<Crossfade> FirstCrossfade(const SetEditorState& state) {
+        std::optional<Crossfade> best;
+        for (int32_t t = 1; t < state.GetTrackCount(); ++t)
+            for (auto* n = state.GetTrack(t)->GetEvents().GetHead(); n; n = n->GetNext()) {
+                const CEvent& event = *n->GetItem();
+                if (!event.GetSegment()) continue;
+                const int32_t start = event.GetPosition();
+                const int32_t end = start + event.GetSegment()->GetSegment()->GetTimelineLength();
+                for (int32_t other = 1; other < state.GetTrackCount(); ++other) {
+                    if (other == t) continue;
+                    const CEvent* under = state.EventAt(other, start);
+                    if (!under || !under->GetSegment() || under->GetPosition() >= start) continue;
+                    const int32_t underEnd = under->GetPosition() + under->GetSegment()->GetSegment()->GetTimelineLength();
+                    const Crossfade found{t, start, std::min(end, underEnd)};
+                    if (found.end > found.start && (!best || found.start < best->start)) best = found;
+                }
+            }
+        return best;
     }
 
 private:

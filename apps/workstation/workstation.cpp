@@ -6,6 +6,7 @@
 
 #include "analyzer_window.h"
 #include "edit_categories_window.h"
+#include "event_editor_window.h"
 #include "find_music_window.h"
 #include "load_files_window.h"
 #include "music_database_window.h"
@@ -88,7 +89,13 @@ void Workstation::MakeWindow(WindowKind kind) {
             if (document) content = new SetWindow(app, std::move(document));
             break;
         }
-        // The segment designer, the segment and event editors, the mixing
+        case WindowKind::EventEditor: {
+            const auto* parameters = std::any_cast<EventEditorParameters>(&app.Registry().GetOpeningData(kind));
+            if (parameters && parameters->track && parameters->history)
+                content = new EventEditorWindow(app, *parameters);
+            break;
+        }
+        // The segment designer, the segment editor, the mixing
         // designs, the sample database and the mixer board have no window yet.
         default: break;
     }

@@ -484,6 +484,18 @@ void CMusicSetView::TakeConnection(const ServerConnection& connection) {
     m_audio.TakeConnection(connection);
 }
 
+std::optional<LoopRange> CMusicSetView::MixdownRange() {
+    const int32_t start = m_state.GetLeftPosition();
+    const int32_t end = m_state.GetRightPosition();
+    if (end <= start) {
+        m_ui.MessageBox("Place the left marker where you wish to start the mixdown and\nthe right marker where you "
+                        "wish stop. Reselect File/Mixdown\nto save the section of the set to disk.\n",
+                        "Mixdown", MessageButtons::Ok, MessageIcon::Error);
+        return std::nullopt;
+    }
+    return LoopRange{start, end};
+}
+
 std::optional<EventEditorParameters> CMusicSetView::TempoList() {
     CTrack* track = m_state.GetTrack(0);
     if (!track) return std::nullopt;
@@ -609,6 +621,13 @@ void CMusicSetView::MousePress(int x, int y, const TimelineGeometry& geometry, b
         m_edgeTimeAtPress = static_cast<double>(m_drag.GetEdgeAtPress()) / m_state.GetSampleRate();
     }
     Changed();
+}
+
+DragKind CMusicSetView::HitAt(int x, int y, const TimelineGeometry& geometry, bool ctrl) const {
+    const int row = geometry.RowAt(y);
+    if (x < geometry.trackAreaLeft || row < 0 || row >= m_state.GetTrackCount()) return DragKind::None;
+    const int32_t position = m_state.ToPosition(geometry.TimeAt(x));
+    return m_drag.Hit(row, position, Tolerance(geometry), ctrl).kind;
 }
 
 void CMusicSetView::MouseMove(int x, int /*y*/) {

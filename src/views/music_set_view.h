@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -177,6 +178,10 @@ public:
 
     // "Set Loop"
     bool SetLoop();
+    // The frames "Mixdown" renders: from the left position to the right
+    // position; nothing (the user has been told why) unless the right marker
+    // lies after the left one.
+    std::optional<LoopRange> MixdownRange();
     // The snap-grid commands.
     void AlignToBar() { SetSnapGrid(1.0); }
     void AlignToHalfNote() { SetSnapGrid(0.5); }
@@ -199,6 +204,10 @@ public:
     void MouseMove(int x, int y);
     void MouseRelease(int x, int y);
     bool IsDragging() const { return m_drag.IsActive(); }
+    // What a press at (x, y) would take hold of, for the mouse cursor over
+    // the rows: Start or End over a segment's edges, Tempo over a tempo
+    // event's edge, Move inside a segment, None elsewhere.
+    DragKind HitAt(int x, int y, const TimelineGeometry& geometry, bool ctrl) const;
 
     // Another window changed a track: its row repaints.
     void OnTrackChanged(const CTrack* track);
@@ -207,6 +216,9 @@ public:
     // Told of every track a command of this view changed.
     void SetTrackChangedListener(std::function<void(CTrack*)> listener) { m_trackChanged = std::move(listener); }
     double GetViewStartTime() const { return m_viewStartTime; }
+    // The window scrolled: seconds at the left edge of the track area, never
+    // below 0.
+    void SetViewStartTime(double seconds) { m_viewStartTime = std::isfinite(seconds) && seconds > 0 ? seconds : 0.0; }
 
     // The audio side and the other tools.
     void SetLocalPlayer(CSetPlayer* player) { m_player = player; }

@@ -42,9 +42,11 @@ TEST_F(WorkstationFixture, ConfigurationRefusesThirteenTracksAndStoresTwelve) {
     Settle();
     auto* set = workstation->Find<gui::SetWindow>(WindowKind::MusicSet);
     ASSERT_NE(set, nullptr);
-    EXPECT_EQ(set->Tracks()->rowCount(), 13);
-    EXPECT_EQ(set->Tracks()->item(0, 0)->text(), "Tempo");
-    EXPECT_EQ(set->Tracks()->item(12, 0)->text(), "Track 12");
+    // A row per track, the tempo track's the first and the narrowest.
+    const TimelineGeometry rows = set->Timeline()->Geometry();
+    ASSERT_EQ(rows.rowHeights.size(), 13u);
+    EXPECT_LT(rows.rowHeights[0], rows.rowHeights[12]);
+    EXPECT_STREQ(set->View().GetSet().GetTrack(12)->GetName(), "Track 12");
 }
 
 TEST_F(WorkstationFixture, TheSoundServerSwitchWaitsForSetsToClose) {
