@@ -76,7 +76,7 @@ int main() {
     ShowStatus(dialog.GetStatusText());
 
     auto bank = std::make_unique<CSampleBank>(config.GetSetOutputDevice());
-    bank->LoadPresets(config.ProgramPath("DEFAULT.SP"));
+    bank->LoadPresets(config.ProgramPath(CSampleBank::kDefaultPresets));
     dialog.SetSampleBank(bank.get());
     // The controller bindings, and the configured MIDI input when there is one.
     auto midiInput = std::make_unique<CMIDIInput>();

@@ -9,6 +9,7 @@
 #include "add_batch_window.h"
 #include "configuration_window.h"
 #include "database_update_window.h"
+#include "help_window.h"
 #include "mixdown_window.h"
 #include "qt_user_interface.h"
 #include "registry_sub_window.h"
@@ -16,7 +17,6 @@
 namespace vantor::gui {
 
 namespace {
-constexpr int kEffectPresets = 6;
 
 // The program's icon as its SVG draws it: a dark disc with a waveform
 // across it and an amber centre.
@@ -100,6 +100,7 @@ bool MainWindow::Create() {
     AddCommand(music, "C&ompact Database", {}, [&app] { app.CompactDatabase(); });
 
     QMenu* help = menuBar()->addMenu("&Help");
+    AddCommand(help, "&Introduction", QKeySequence::HelpContents, [this] { ShowHelp(); });
     AddCommand(help, "&About", {}, [&app] { app.About(); });
 
     QToolBar* files = addToolBar("File");
@@ -111,10 +112,21 @@ bool MainWindow::Create() {
     // track, so they stay disabled while no set editor can take them.
     QToolBar* effects = addToolBar("Effects");
     effects->setObjectName("EffectsToolBar");
-    for (int i = 0; i < kEffectPresets; ++i) {
+    for (int i = 0; i < CVantorApp::kEffectPresets; ++i) {
         QAction* preset = effects->addAction(QString("FX%1").arg(i + 1));
         preset->setEnabled(false);
         m_presetButtons << preset;
+    }
+    // The sample buttons fire slots 0 to 7 of the workstation's bank; a
+    // button whose slot holds no sample stays disabled.
+    QToolBar* samples = addToolBar("Samples");
+    samples->setObjectName("SamplesToolBar");
+    for (int slot = 0; slot < CVantorApp::kSampleButtons; ++slot) {
+        QAction* button = samples->addAction(QString("S%1").arg(slot + 1));
+        button->setShortcut(QKeySequence(QString("Alt+%1").arg(slot + 1)));
+        button->setEnabled(false);
+        connect(button, &QAction::triggered, this, [&app, slot] { app.TriggerSample(slot); });
+        m_sampleButtons << button;
     }
     statusBar()->showMessage("Ready");
     return true;
@@ -123,6 +135,20 @@ bool MainWindow::Create() {
 void MainWindow::SetEffectPresetTips(const std::vector<std::string>& names) {
     for (int i = 0; i < m_presetButtons.size() && i < static_cast<int>(names.size()); ++i)
         m_presetButtons[i]->setToolTip(QString::fromStdString(names[static_cast<size_t>(i)]));
+}
+
+void MainWindow::SetSampleTips(const std::vector<std::string>& names) {
+    for (int i = 0; i < m_sampleButtons.size(); ++i) {
+        const std::string name = i < static_cast<int>(names.size()) ? names[static_cast<size_t>(i)] : std::string();
+        m_sampleButtons[i]->setToolTip(name.empty() ? QString("Sample %1: empty").arg(i + 1)
+                                                    : QString::fromStdString(name));
+        m_sampleButtons[i]->setEnabled(m_app && m_app->IsTriggerSampleEnabled(i));
+    }
+}
+
+void MainWindow::ShowHelp() {
+    auto* help = new HelpWindow(this);
+    help->show();
 }
 
 void MainWindow::SetRecentSets(const std::vector<std::string>& paths) {

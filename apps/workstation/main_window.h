@@ -27,6 +27,7 @@ public:
     void Show() override { show(); }
     void SetEffectPresetTips(const std::vector<std::string>& names) override;
     void SetRecentSets(const std::vector<std::string>& paths) override;
+    void SetSampleTips(const std::vector<std::string>& names) override;
 
     // Adds a registry window holding the content to the MDI area.
     RegistrySubWindow* AddWindow(WindowKind kind, WindowContent* content);
@@ -38,12 +39,15 @@ public:
     // The commands that open a window, in menu order.
     QList<QAction*> WindowCommands() const { return m_windowCommands; }
     QList<QAction*> PresetButtons() const { return m_presetButtons; }
+    // Trigger sample 1 to 8 (Alt+1 ... Alt+8).
+    QList<QAction*> SampleButtons() const { return m_sampleButtons; }
 
     // Commands that run a dialog of their own.
     void Configure();
     void AddBatch();
     void UpdateDatabase();
     void Mixdown();
+    void ShowHelp();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -59,6 +63,7 @@ private:
     std::map<QString, QAction*> m_commands;
     QList<QAction*> m_windowCommands;
     QList<QAction*> m_presetButtons;
+    QList<QAction*> m_sampleButtons;
 };
 
 }  // namespace vantor::gui

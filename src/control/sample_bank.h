@@ -34,6 +34,9 @@ public:
     CSampleBank(const CSampleBank&) = delete;
     CSampleBank& operator=(const CSampleBank&) = delete;
 
+    // The presets a bank loads when it is made, in the program directory.
+    static constexpr const char* kDefaultPresets = "DEFAULT.SP";
+
     static bool IsSlot(int32_t slot) { return slot >= 0 && slot < kSlotCount; }
 
     // Loads the wave into the slot and arms it; a slot outside the bank is

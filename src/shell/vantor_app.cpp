@@ -1,5 +1,8 @@
 #include "shell/vantor_app.h"
 
+#include "control/midi_bindings.h"
+#include "control/midi_input.h"
+#include "control/sample_bank.h"
 #include "platform/clipboard.h"
 #include "platform/file_io.h"
 #include "views/add_batch_dialog.h"
@@ -19,7 +22,6 @@
 namespace vantor {
 
 namespace {
-constexpr int kEffectPresets = 6;
 constexpr const char* kAboutText =
     "Vantor\n\nA mix-design workstation: song profiles, sets of segments on a\n"
     "multi-track timeline, mixdown and live play.";
@@ -67,6 +69,19 @@ bool CVantorApp::StartUp(const std::string& programDirectory, const std::vector<
     Clipboard::Instance().RegisterFormat(kSegmentDesignFormat);
     Clipboard::Instance().RegisterFormat(kSetClipFormat);
 
+    // The sample bank with its default presets, the MIDI input table with the
+    // configured device, and the controller bindings read from their file.
+    m_samples = std::make_unique<CSampleBank>(m_config.GetSetOutputDevice());
+    m_samples->LoadPresets(m_config.ProgramPath(CSampleBank::kDefaultPresets));
+    m_midiInput = std::make_unique<CMIDIInput>();
+    if (Status opened = m_midiInput->OpenDevice(m_config.GetMidiInputDevice()); !opened) ShowRefusal(opened.Error());
+    m_midiBindings = std::make_unique<CMIDIBindings>(*m_samples);
+    m_midiBindings->Load(m_config.ProgramPath(CMIDIBindings::kFileName));
+    m_midiBindings->SetInput(m_midiInput.get());
+
+    std::vector<std::string> samples;
+    for (int32_t slot = 0; slot < kSampleButtons; ++slot) samples.push_back(m_samples->GetSlotName(slot));
+    m_frame.SetSampleTips(samples);
     std::vector<std::string> presets;
     for (int i = 0; i < kEffectPresets; ++i) presets.emplace_back(m_config.GetEffectPresetName(i));
     m_frame.SetEffectPresetTips(presets);
@@ -86,6 +101,12 @@ bool CVantorApp::CloseMainWindow() {
 void CVantorApp::Exit() {
     m_started = false;
     m_registry.DestroyAll();
+    // The device first, so that no controller reaches the bindings as they
+    // go; then the bindings, the input table and the bank.
+    if (m_midiInput) m_midiInput->CloseDevice();
+    m_midiBindings.reset();
+    m_midiInput.reset();
+    m_samples.reset();
     m_database.Close();
     m_recentSets.Save(m_config.ProgramPath(kRecentSetsFile));
 }
@@ -156,6 +177,7 @@ void CVantorApp::EditCategories() { m_registry.Open(WindowKind::EditCategories, 
 std::unique_ptr<CConfigurationDialog> CVantorApp::MakeConfigurationDialog() {
     CConfigurationDialog::Hooks hooks;
     hooks.anySetEditorOpen = [this] { return m_registry.IsOpen(WindowKind::MusicSet); };
+    hooks.replaceMidiInput = [this] { ReplaceMIDIInput(); };
     hooks.setLatestTitlesMaximum = [this](int32_t maximum) { m_recentTitles.SetLimit(maximum); };
     return std::make_unique<CConfigurationDialog>(m_config, m_ui, std::move(hooks));
 }
@@ -190,6 +212,30 @@ bool CVantorApp::CompactDatabase() {
                         MessageButtons::Ok, MessageIcon::Error);
     m_registry.Post(WindowKind::MusicDatabase, Notification{kSongSaved, std::any(), std::any()});
     return compacted;
+}
+
+bool CVantorApp::IsTriggerSampleEnabled(int32_t slot) const {
+    return m_samples && slot >= 0 && slot < kSampleButtons && !m_samples->GetSlotName(slot).empty();
+}
+
+bool CVantorApp::TriggerSample(int32_t slot) {
+    if (!IsTriggerSampleEnabled(slot)) return false;
+    m_samples->TriggerSlot(slot);
+    return true;
+}
+
+void CVantorApp::ReplaceMIDIInput() {
+    if (!m_midiInput || !m_midiBindings) return;
+    m_midiInput->CloseDevice();
+    auto input = std::make_unique<CMIDIInput>();
+    if (Status opened = input->OpenDevice(m_config.GetMidiInputDevice()); !opened) ShowRefusal(opened.Error());
+    // The bindings move to the new table before the old one goes.
+    m_midiBindings->SetInput(input.get());
+    m_midiInput = std::move(input);
+}
+
+void CVantorApp::ShowRefusal(const Refusal& refusal) {
+    m_ui.MessageBox(refusal.text, refusal.caption, MessageButtons::Ok, refusal.icon);
 }
 
 void CVantorApp::About() {

@@ -26,6 +26,9 @@ class CDatabaseUpdate;
 class CEditCategoriesView;
 class CFindMusicView;
 class CLoadFilesView;
+class CMIDIBindings;
+class CMIDIInput;
+class CSampleBank;
 class CMixdownDialog;
 class CMusicDatabaseView;
 class CPlaylistView;
@@ -43,6 +46,9 @@ public:
     virtual void SetEffectPresetTips(const std::vector<std::string>& names) = 0;
     // The "Recent Sets" entries of the File menu changed.
     virtual void SetRecentSets(const std::vector<std::string>& paths) = 0;
+    // The names of sample slots 0 to 7, as the sample buttons' tool tips;
+    // a button whose slot has no name is disabled.
+    virtual void SetSampleTips(const std::vector<std::string>& names) = 0;
 };
 
 // What a new playlist editor opens: a playlist file, or an empty playlist.
@@ -64,6 +70,9 @@ public:
     static constexpr const char* kSetClipFormat = "VantorSet Clip";
     static constexpr const char* kSetFilter = "set files (*.set)|*.set|playlist files (*.plt)|*.plt||";
     static constexpr const char* kAboutCaption = "About Vantor";
+    static constexpr int kEffectPresets = 6;
+    // The sample buttons trigger slots 0 to 7; slot 8 is the preview.
+    static constexpr int32_t kSampleButtons = 8;
 
     CVantorApp(IUserInterface& ui, IMainFrame& frame);
     ~CVantorApp();
@@ -111,6 +120,7 @@ public:
     void QueueLoad(LoadJob job);
     // Shows the keys in the music database window, opened first when none is.
     void ShowKeys(std::vector<std::string> keys);
+    void ShowRefusal(const Refusal& refusal);
 
     // Work handed to the user interface thread from any thread; wake tells
     // the loop (it may be called from any thread).
@@ -127,6 +137,17 @@ public:
     CRecentTitleList& RecentTitles() { return m_recentTitles; }
     const RecentFileList& RecentSets() const { return m_recentSets; }
     CWindowRegistry& Registry() { return m_registry; }
+    // The workstation's own sample bank, MIDI input and controller bindings
+    // (null before start-up and after exit).
+    CSampleBank* SampleBank() { return m_samples.get(); }
+    CMIDIInput* MIDIInput() { return m_midiInput.get(); }
+    CMIDIBindings* MIDIBindings() { return m_midiBindings.get(); }
+    // Trigger sample 1 to 8 (slot 0 to 7): enabled when the slot has a name.
+    bool IsTriggerSampleEnabled(int32_t slot) const;
+    bool TriggerSample(int32_t slot);
+    // The configured MIDI input device changed: the device is opened anew
+    // and every binding moves to the new input table.
+    void ReplaceMIDIInput();
     bool IsStarted() const { return m_started; }
 
 private:
@@ -142,6 +163,9 @@ private:
     CMusicDatabase m_database;
     CEffectManagerImpl m_effects;
     CWindowRegistry m_registry;
+    std::unique_ptr<CSampleBank> m_samples;
+    std::unique_ptr<CMIDIInput> m_midiInput;
+    std::unique_ptr<CMIDIBindings> m_midiBindings;
     bool m_started = false;
 
     std::mutex m_callsLock;

@@ -4,11 +4,15 @@
 #include <fstream>
 #include <thread>
 
+#include "control/midi_bindings.h"
+#include "control/midi_input.h"
+#include "control/sample_bank.h"
 #include "platform/clipboard.h"
 #include "platform/scripted_user_interface.h"
 #include "shell/test_desk.h"
 #include "shell/vantor_app.h"
 #include "support/temp_dir.h"
+#include "support/wave_bytes.h"
 #include "views/configuration_dialog.h"
 #include "views/database_update.h"
 #include "views/find_music_view.h"
@@ -29,8 +33,10 @@ public:
     void Show() override { steps.push_back("show"); }
     void SetEffectPresetTips(const std::vector<std::string>& names) override { tips = names; }
     void SetRecentSets(const std::vector<std::string>& paths) override { recent = paths; }
+    void SetSampleTips(const std::vector<std::string>& names) override { sampleTips = names; }
 
     bool creatable = true;
+    std::vector<std::string> sampleTips;
     std::vector<std::string> steps;
     std::vector<std::string> tips;
     std::vector<std::string> recent;
@@ -88,6 +94,48 @@ TEST_F(VantorAppTest, StartUpOpensTheDatabaseRegistersEveryKindAndTheClipboardFo
     app->NewPlaylist();
     EXPECT_EQ(desk->windows.size(), 5u);
     EXPECT_EQ(desk->Of(WindowKind::MusicDatabase)[0]->broughtToTop, 1);
+}
+
+TEST_F(VantorAppTest, StartUpLoadsTheDefaultSamplesAndTheControllerBindingsAndExitLetsThemGo) {
+    // A one-second wave in slot 0, saved as the default presets; a trigger
+    // and a volume binding saved as the controller bindings.
+    const std::string wave = dir / "horn.wav";
+    {
+        std::ofstream out(wave, std::ios::binary);
+        out << test::WaveHeader(2, 44100, 44100) << std::string(44100 * 4, '\0');
+    }
+    {
+        CSampleBank bank;
+        ASSERT_TRUE(bank.LoadSlot(0, "Horn", wave));
+        ASSERT_TRUE(bank.SavePresets(dir / CSampleBank::kDefaultPresets));
+        CMIDIBindings bindings(bank);
+        bindings.Triggers().Add(1, 10, 127, 1);
+        bindings.Volumes().Add(1, 11, 1);
+        ASSERT_TRUE(bindings.Save(dir / CMIDIBindings::kFileName));
+    }
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(frame.sampleTips.size(), 8u);
+    EXPECT_EQ(frame.sampleTips[0], "Horn");
+    EXPECT_EQ(frame.sampleTips[1], "");
+    EXPECT_TRUE(app->IsTriggerSampleEnabled(0));
+    EXPECT_FALSE(app->IsTriggerSampleEnabled(1));
+    EXPECT_FALSE(app->IsTriggerSampleEnabled(8)) << "the preview slot has no button";
+    EXPECT_FALSE(app->TriggerSample(1));
+    EXPECT_TRUE(app->TriggerSample(0));
+
+    // A new MIDI device keeps every binding on its new input table.
+    ASSERT_EQ(app->MIDIInput()->GetRecords(1, 10).size(), 1u);
+    const CMIDIInput* before = app->MIDIInput();
+    app->ReplaceMIDIInput();
+    EXPECT_NE(app->MIDIInput(), before);
+    EXPECT_EQ(app->MIDIInput()->GetRecords(1, 10).size(), 1u);
+    EXPECT_EQ(app->MIDIInput()->GetRecords(1, 11).size(), 1u);
+    EXPECT_EQ(app->MIDIInput()->GetCellCount(), 2);
+
+    EXPECT_TRUE(app->CloseMainWindow());
+    EXPECT_EQ(app->SampleBank(), nullptr);
+    EXPECT_EQ(app->MIDIInput(), nullptr);
+    EXPECT_EQ(app->MIDIBindings(), nullptr);
 }
 
 TEST_F(VantorAppTest, AFileOnTheCommandLineOpensOnceTheDatabaseAndWindowsExist) {
