@@ -6,6 +6,8 @@
 #include <QGroupBox>
 #include <QVBoxLayout>
 
+#include "platform/midi_port.h"
+
 namespace vantor::gui {
 
 ConfigurationWindow::ConfigurationWindow(CVantorApp& app, QWidget* parent)
@@ -24,6 +26,17 @@ ConfigurationWindow::ConfigurationWindow(CVantorApp& app, QWidget* parent)
     m_soundServer = Check("Use Sound Server", v.useSoundServer);
     audioForm->addRow(m_soundServer);
     layout->addWidget(audio);
+
+    auto* midi = new QGroupBox("MIDI Controller");
+    auto* midiForm = new QFormLayout(midi);
+    m_midiChoices = CConfigurationDialog::ListMidiInputs(MidiPort::ListPorts(), v.midiInputDevice);
+    m_midiInput = new QComboBox;
+    for (const auto& choice : m_midiChoices) {
+        m_midiInput->addItem(QString::fromStdString(choice.text));
+        if (choice.device == v.midiInputDevice) m_midiInput->setCurrentIndex(m_midiInput->count() - 1);
+    }
+    midiForm->addRow("In Device:", m_midiInput);
+    layout->addWidget(midi);
 
     auto* sets = new QGroupBox("Sets and Music");
     auto* form = new QFormLayout(sets);
@@ -86,6 +99,8 @@ void ConfigurationWindow::accept() {
     auto& v = m_dialog->GetValues();
     v.setOutputDevice = ChosenDevice(m_setDevice, m_devices);
     v.auditionOutputDevice = ChosenDevice(m_auditionDevice, m_devices);
+    if (const int midi = m_midiInput->currentIndex(); midi >= 0 && midi < static_cast<int>(m_midiChoices.size()))
+        v.midiInputDevice = m_midiChoices[static_cast<size_t>(midi)].device;
     v.waveDirectory = m_waveDirectory->text().toStdString();
     v.fillFromFileName = m_fillFromFileName->isChecked();
     v.roundTempo = m_roundTempo->isChecked();

@@ -24,6 +24,7 @@ public:
     QComboBox* SetDevice() const { return m_setDevice; }
     QComboBox* AuditionDevice() const { return m_auditionDevice; }
     QCheckBox* SoundServer() const { return m_soundServer; }
+    QComboBox* MidiInput() const { return m_midiInput; }
     QLineEdit* EffectsDirectory() const { return m_effectsDirectory; }
     QLineEdit* ReferencePoint() const { return m_referencePoint; }
 
@@ -38,6 +39,8 @@ private:
     std::vector<CConfigurationDialog::DeviceChoice> m_devices;
     QComboBox* m_setDevice;
     QComboBox* m_auditionDevice;
+    std::vector<CConfigurationDialog::MidiChoice> m_midiChoices;
+    QComboBox* m_midiInput;
     QLineEdit* m_waveDirectory;
     QCheckBox* m_fillFromFileName;
     QCheckBox* m_roundTempo;

@@ -42,6 +42,18 @@ std::vector<CConfigurationDialog::DeviceChoice> CConfigurationDialog::ListDevice
     return choices;
 }
 
+std::vector<CConfigurationDialog::MidiChoice> CConfigurationDialog::ListMidiInputs(
+    const std::vector<std::string>& ports, int32_t configured) {
+    std::vector<MidiChoice> choices{{0, "None"}};
+    for (size_t i = 0; i < ports.size(); ++i) {
+        const auto device = static_cast<int32_t>(i + 1);
+        choices.push_back({device, std::to_string(device) + ": " + ports[i]});
+    }
+    if (configured > static_cast<int32_t>(ports.size()))
+        choices.push_back({configured, std::to_string(configured) + ": (not present)"});
+    return choices;
+}
+
 int CConfigurationDialog::SelectDevice(const std::vector<DeviceChoice>& choices, const DeviceId& configured) {
     for (size_t i = 0; i < choices.size(); ++i)
         if (choices[i].id && *choices[i].id == configured) return static_cast<int>(i);

@@ -53,6 +53,15 @@ public:
     // The entry of the configured device, else the first without an
     // identifier; -1 when there is neither.
     static int SelectDevice(const std::vector<DeviceChoice>& choices, const DeviceId& configured);
+    // The MIDI input box: "None" (device 0, no input opened), then each
+    // input port's name after its device number (from 1). A configured
+    // device that is not present keeps an entry of its own, so that OK does
+    // not silently change it.
+    struct MidiChoice {
+        int32_t device = 0;
+        std::string text;
+    };
+    static std::vector<MidiChoice> ListMidiInputs(const std::vector<std::string>& ports, int32_t configured);
 
     CConfigurationDialog(CConfiguration& config, IUserInterface& ui) : CConfigurationDialog(config, ui, Hooks()) {}
     CConfigurationDialog(CConfiguration& config, IUserInterface& ui, Hooks hooks);

@@ -120,3 +120,28 @@ TEST_F(ConfigurationDialogTest, ANewEffectsDirectoryNeedsARestartAndIsSaved) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+TEST(ConfigurationMidiInputs, DeviceNumbersCountPortsFromOneAndAMissingDeviceKeepsItsEntry) {
+    using Choices = std::vector<CConfigurationDialog::MidiChoice>;
+    auto devices = [](const Choices& choices) {
+        std::vector<int32_t> numbers;
+        for (const auto& choice : choices) numbers.push_back(choice.device);
+        return numbers;
+    };
+    const Choices present = CConfigurationDialog::ListMidiInputs({"Pad Controller", "Faders"}, 2);
+    EXPECT_EQ(devices(present), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(present[0].text, "None");
+    EXPECT_EQ(present[2].text, "2: Faders");
+    // Unplugged since it was chosen: still offered, as one entry whatever
+    // its number.
+    const Choices missing = CConfigurationDialog::ListMidiInputs({}, 2000000000);
+    EXPECT_EQ(devices(missing), (std::vector<int32_t>{0, 2000000000}));
+    EXPECT_EQ(missing[1].text, "2000000000: (not present)");
+    EXPECT_EQ(devices(CConfigurationDialog::ListMidiInputs({"A"}, -3)), (std::vector<int32_t>{0, 1}));
+}
+
+}  // namespace
+}  // namespace vantor
