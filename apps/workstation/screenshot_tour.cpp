@@ -13,6 +13,7 @@
 #include "edit_categories_window.h"
 #include "event_editor_window.h"
 #include "mixdown_window.h"
+#include "mixing_helper_window.h"
 #include "music_database_window.h"
 #include "playlist_window.h"
 #include "set_window.h"
@@ -203,6 +204,7 @@ public:
         state.MarkAllRepaint();
         window->AfterChange();
         Save(frame, "Set Editor (crossfade)");
+        MixingHelper(state, *crossfade);
 
         {
             CApplyEffectsDialog dialog(app.UserInterface(), &app.Effects(), app.Configuration());
@@ -226,6 +228,43 @@ public:
         int32_t start;
         int32_t end;
     };
+
+    // The Mixing Helper on the crossfade's two segments, the cursors lined up
+    // half-way into it; nothing is mixed.
+    void MixingHelper(SetEditorState& state, const Crossfade& crossfade) {
+        CVantorApp& app = m_workstation.App();
+        SegmentAt second{crossfade.track, state.EventAt(crossfade.track, crossfade.start)};
+        SegmentAt first{};
+        for (int32_t t = 1; t < state.GetTrackCount() && !first.event; ++t)
+            if (t != crossfade.track)
+                if (CEvent* under = state.EventAt(t, crossfade.start); under && under->GetSegment())
+                    first = SegmentAt{t, under};
+        if (!first.event || !second.event) {
+            m_failures.push_back("Mixing Helper: no two segments");
+            return;
+        }
+        CMixingHelperView helper(app.UserInterface(), app.Database(), state, first, second,
+                                 [](const MixingFields&) { return std::optional<int32_t>(); });
+        if (!helper.Open()) {
+            m_failures.push_back("Mixing Helper: did not open");
+            return;
+        }
+        MixingHelperWindow window(helper, &m_workstation.Main());
+        window.show();
+        Settle();
+        const double rate = state.GetSampleRate();
+        const double into = (crossfade.end - crossfade.start) / 2.0 / rate;
+        const CSegment& one = *first.event->GetSegment()->GetSegment();
+        const CSegment& two = *second.event->GetSegment()->GetSegment();
+        helper.SetCursor(0, (one.GetRatio() * one.GetStart() + crossfade.start - first.event->GetPosition()) / rate + into);
+        helper.SetCursor(1, two.GetRatio() * two.GetStart() / rate + into);
+        window.update();
+        Save(&window, "Mixing Helper");
+        helper.Show();
+        window.update();
+        Save(&window, "Mixing Helper (lined up)");
+        helper.Cancel();
+    }
     // The first span where segments of two tracks sound together; track is
     // the one whose segment starts there.
     static std::optional<Crossfade> FirstCrossfade(const SetEditorState& state) {

@@ -13,10 +13,12 @@
 #include "check_set_window.h"
 #include "fade_tempo_window.h"
 #include "insert_segment_window.h"
+#include "mixing_helper_window.h"
 #include "mixdown_window.h"
 #include "model/set_clipboard.h"
 #include "model/track.h"
 #include "platform/clipboard.h"
+#include "segment_designer_window.h"
 #include "track_effects_window.h"
 
 namespace vantor::gui {
@@ -210,6 +212,21 @@ void SetWindow::ConnectRunners() {
         InsertSegmentWindow window(dialog, this);
         return window.exec() == QDialog::Accepted;
     });
+    // "Mix into:" opens the Mixing Helper, which auditions on a player of its own.
+    CMixingHelperView::Connect(
+        v, m_app.UserInterface(), m_app.Database(),
+        [this](CMixingHelperView& helper) {
+            MixingHelperWindow window(helper, this);
+            window.exec();
+        },
+        CMixingHelperView::Audition{&m_auditionPlayer, &m_app.Effects(),
+                                    m_app.Configuration().GetAuditionOutputDeviceId()});
+    // Edit Segment opens the segment designer on the current segment.
+    CSegmentDesignerView::Connect(v, m_app.UserInterface(), m_app.Database(), m_app.Configuration(),
+                                  &m_app.Effects(), [this](CSegmentDesignerView& designer) {
+                                      SegmentDesignerWindow window(designer, this);
+                                      window.exec();
+                                  });
     v.SetFadeTempoRunner([this](CFadeTempoDialog& dialog) {
         FadeTempoWindow window(dialog, this);
         return window.exec() == QDialog::Accepted;

@@ -76,6 +76,8 @@ private:
     std::map<QString, QAction*> m_commands;
     std::map<QAction*, double> m_snapActions;
     std::unique_ptr<CSetPlayer> m_player;
+    // The Mixing Helper's audition.
+    CSetPlayer m_auditionPlayer;
     RefPtr<CMusicSet> m_playing;
     QTimer m_cursorTimer;
 };
