@@ -312,9 +312,6 @@ TEST_F(VantorAppTest, WorkHandedOverFromThreadsRunsOnTheLoopThreaded) {
     EXPECT_EQ(ran, 100);
 }
 
-}  // namespace
-}  // namespace vantor
-
 TEST_F(VantorAppTest, SetAudioSharesTheOneServerLinkAndHandsTheControllersOverAndBack) {
     {
         CSampleBank bank;
@@ -370,3 +367,6 @@ TEST_F(VantorAppTest, ConnectOpensNothingWhileASetIsOpenOrTheServerIsOff) {
     EXPECT_FALSE(app->ServerLinkInUse().IsInUse());
     EXPECT_FALSE(app->TakeConnection());
 }
+
+}  // namespace
+}  // namespace vantor
