@@ -88,6 +88,7 @@ bool MainWindow::Create() {
     QMenu* audio = menuBar()->addMenu("&Audio");
     AddCommand(audio, "&Mixdown...", QKeySequence("Ctrl+D"), [this] { Mixdown(); });
     AddCommand(audio, "&Decompress MP3...", {}, [&app] { app.DecompressMp3(); });
+    AddCommand(audio, "&Connect", {}, [&app] { app.Connect(); });
 
     QMenu* music = menuBar()->addMenu("&Music");
     AddCommand(music, "&View Music", QKeySequence("Ctrl+M"), [&app] { app.ViewMusic(); }, true);

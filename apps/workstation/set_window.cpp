@@ -15,6 +15,7 @@
 #include "insert_segment_window.h"
 #include "mixing_helper_window.h"
 #include "mixdown_window.h"
+#include "mixer_board_window.h"
 #include "model/set_clipboard.h"
 #include "model/track.h"
 #include "platform/clipboard.h"
@@ -24,8 +25,6 @@
 namespace vantor::gui {
 
 namespace {
-constexpr int kCursorMilliseconds = 30;
-
 bool ClipboardHasSetData() {
     Clipboard& clipboard = Clipboard::Instance();
     for (const char* format : {kSegmentDesignFormat, kSetClipFormat}) {
@@ -40,6 +39,7 @@ SetWindow::SetWindow(CVantorApp& app, std::shared_ptr<CSetDocument> document)
     : m_app(app), m_document(std::move(document)) {
     m_view = std::make_unique<CMusicSetView>(app.UserInterface(), &app.Database(), m_document->GetSet(),
                                              m_document->GetPath(), app.Configuration());
+    m_view->ConfigureAudio(app.MakeSetAudioSetup());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -82,19 +82,18 @@ SetWindow::SetWindow(CVantorApp& app, std::shared_ptr<CSetDocument> document)
         // The bar counts tenths of the visible width.
         m_timeline->ScrollTo(value * m_timeline->VisibleSeconds() / 10);
     });
-    m_cursorTimer.setInterval(kCursorMilliseconds);
+    m_cursorTimer.setInterval(SetAudio::kCursorMilliseconds);
     connect(&m_cursorTimer, &QTimer::timeout, this, [this] { TickCursor(); });
 
     setWindowTitle(QString::fromStdString(m_document->GetTitle()));
     resize(1000, std::min(620, m_timeline->sizeHint().height() + 90));
+    if (auto connection = app.TakeConnection()) TakeConnection(*connection);
     UpdateCommands();
     UpdateStatus();
 }
 
 SetWindow::~SetWindow() {
     m_cursorTimer.stop();
-    m_view->SetLocalPlayer(nullptr);
-    m_player.reset();
 }
 
 QAction* SetWindow::Add(QMenu* menu, const QString& text, const QKeySequence& shortcut, std::function<void()> run) {
@@ -201,6 +200,7 @@ void SetWindow::BuildMenus(QMenuBar* bar) {
     Add(audio, "Set Start at Left Marker", QKeySequence("Ctrl+Space"), [this] { StartSet(StartPoint::LeftMarker); });
     Add(audio, "Set Start at Right Marker", {}, [this] { StartSet(StartPoint::RightMarker); });
     Add(audio, "Stop", QKeySequence("Esc"), [this] { StopSet(); });
+    Add(audio, "Mixer Board...", {}, [this] { OpenMixerBoard(); });
     audio->addSeparator();
     Add(audio, "Set Loop", QKeySequence("L"), [this, &v] { Run([&v] { v.SetLoop(); }); });
     connect(audio, &QMenu::aboutToShow, this, [this] { UpdateCommands(); });
@@ -277,10 +277,11 @@ void SetWindow::UpdateCommands() {
     enable("Track Effects", state.IsAudioTrack(state.GetSelectedTrack()));
     for (int slot = 0; slot < CApplyEffectsDialog::kQuickPresets; ++slot)
         enable(QString("Preset %1").arg(slot + 1).toUtf8().constData(), m_view->IsQuickPresetEnabled(slot));
-    enable("Set Start", !m_player);
-    enable("Set Start at Left Marker", !m_player);
-    enable("Set Start at Right Marker", !m_player);
-    enable("Stop", m_player != nullptr);
+    enable("Set Start", m_view->IsSetStartEnabled());
+    enable("Set Start at Left Marker", m_view->IsSetStartEnabled());
+    enable("Set Start at Right Marker", m_view->IsSetStartEnabled());
+    enable("Stop", m_view->IsStopEnabled());
+    enable("Mixer Board", m_view->IsStopEnabled());
     const double fraction = state.GetSnapGrid().IsOff() ? SnapGrid::kOff : state.GetSnapGrid().GetFraction();
     for (auto& [action, value] : m_snapActions) action->setChecked(value == fraction);
 }
@@ -304,64 +305,54 @@ void SetWindow::UpdateScrollBar() {
 }
 
 bool SetWindow::StartSet(StartPoint from, const DeviceId* device) {
-    if (m_player) return false;
-    if (m_view->CanUndo()) {
-        if (m_app.UserInterface().MessageBox("Set must be committed before starting audio.\nUndo history will be cleared.",
-                                             "Start Set Audio", MessageButtons::OkCancel,
-                                             MessageIcon::Exclamation) != MessageAnswer::Ok)
-            return false;
-        if (!m_view->CommitChanges()) return false;
-        AfterChange();
-    }
-    const SetEditorState& state = m_view->GetState();
-    const int32_t start = from == StartPoint::LeftMarker    ? state.GetLeftPosition()
-                          : from == StartPoint::RightMarker ? state.GetRightPosition()
-                                                            : 0;
-    std::optional<DeviceId> configured = m_app.Configuration().GetSetOutputDevice();
-    if (!device && configured) device = &*configured;
-    m_playing = RefPtr<CMusicSet>(state.GetSet().Clone());
-    auto player = std::make_unique<CSetPlayer>();
-    if (!player->Open(&m_app.Effects(), &m_app.Database(), m_playing.get(), device, false, 2, 0x8000)) {
-        m_app.UserInterface().MessageBox("Unable to open the set output device.", "Start Set Audio", MessageButtons::Ok,
-                                         MessageIcon::Error);
-        m_playing = RefPtr<CMusicSet>();
-        return false;
-    }
-    player->GetSetStream()->SetNormalizationEnabled(m_app.Configuration().GetNormalizationEnabled());
-    player->SetPosition(static_cast<uint32_t>(start));
-    if (!player->Play()) {
-        m_playing = RefPtr<CMusicSet>();
-        return false;
-    }
-    player->SetPriority(15);
-    if (const auto& loop = state.GetLoop())
-        player->SetLoop(static_cast<uint32_t>(loop->start), static_cast<uint32_t>(loop->end));
-    m_player = std::move(player);
-    m_view->SetLocalPlayer(m_player.get());
-    m_cursorTimer.start();
-    UpdateCommands();
-    return true;
+    SetAudioSetup setup = m_app.MakeSetAudioSetup();
+    if (device)
+        setup.opener = [chosen = *device](const DeviceId*) { return OpenAudioDevice(&chosen); };
+    m_view->ConfigureAudio(std::move(setup));
+    const bool started = m_view->SetStart(from == StartPoint::LeftMarker    ? CMusicSetView::StartPoint::LeftMarker
+                                          : from == StartPoint::RightMarker ? CMusicSetView::StartPoint::RightMarker
+                                                                            : CMusicSetView::StartPoint::Beginning);
+    AfterChange();
+    if (started) m_cursorTimer.start();
+    return started;
 }
 
 void SetWindow::StopSet(bool ask) {
-    if (!m_player) return;
-    if (ask && m_app.UserInterface().MessageBox("Are you sure?", "Stop Set", MessageButtons::YesNo,
-                                                MessageIcon::Exclamation) != MessageAnswer::Yes)
-        return;
+    if (!IsPlaying()) return;
+    if (ask) {
+        if (!m_view->StopSet()) return;
+    } else {
+        m_view->GetAudio().StopNow();
+    }
     m_cursorTimer.stop();
-    m_view->SetLocalPlayer(nullptr);
-    m_player->Stop();
-    m_player->Close();
-    m_player.reset();
-    m_playing = RefPtr<CMusicSet>();
     m_timeline->SetPlayCursor(-1);
     UpdateCommands();
 }
 
+void SetWindow::TakeConnection(const ServerConnection& connection) {
+    m_view->TakeConnection(connection);
+    m_cursorTimer.start();
+    AfterChange();
+}
+
+MixerBoardWindow* SetWindow::OpenMixerBoard() {
+    if (!IsPlaying()) return nullptr;
+    // The tempo track is no stream of its own.
+    const int32_t tracks = std::max(0, m_view->GetState().GetSet().GetTracks().GetCount() - 1);
+    auto* board = new MixerBoardWindow(m_view->GetAudio(), tracks, this);
+    board->setAttribute(Qt::WA_DeleteOnClose);
+    board->show();
+    return board;
+}
+
 void SetWindow::TickCursor() {
-    if (!m_player) return;
-    const int32_t rate = m_view->GetState().GetSampleRate();
-    if (rate > 0) m_timeline->SetPlayCursor(static_cast<double>(m_player->GetPlayPosition()) / rate);
+    if (!IsPlaying()) {
+        m_cursorTimer.stop();
+        m_timeline->SetPlayCursor(-1);
+        UpdateCommands();
+        return;
+    }
+    if (auto seconds = m_view->GetPlayCursor()) m_timeline->SetPlayCursor(*seconds);
 }
 
 MixdownWindow* SetWindow::Mixdown(const std::string& wavePath) {
@@ -427,7 +418,8 @@ void SetWindow::OnNotification(const Notification& notification) {
 
 bool SetWindow::QueryClose() {
     if (!m_document->Close()) return false;
-    StopSet(false);
+    // A local player stops with its editor; the sound server plays on.
+    if (m_view->GetAudio().GetPlayer()) StopSet(false);
     return true;
 }
 

@@ -18,12 +18,14 @@
 namespace vantor::gui {
 
 class MixdownWindow;
+class MixerBoardWindow;
 
 // The set editor: the timeline of one set with the File, Edit, Segment and
 // Audio menus of its view. Every command goes to the view; the window then
 // repaints the rows the view names and sets each command's enabling. The set
-// plays on a player of its own (a copy of the set that commits reach), with
-// the play cursor read every 30 ms. Closing asks to save a changed set.
+// plays through the view's set audio, here or on the sound server as the
+// configuration says, with the play cursor read every 30 ms. Closing asks to
+// save a changed set.
 class SetWindow : public WindowContent {
 public:
     enum class StartPoint { Beginning, LeftMarker, RightMarker };
@@ -39,12 +41,16 @@ public:
     bool QueryClose() override;
     void OnNotification(const Notification& notification) override;
 
-    // Audio: the set from a start point on the configured set output, or on
-    // the device given; false when it could not start.
+    // Audio: the set from a start point on the configured set output, or
+    // (when it plays here) on the device given; false when it could not start.
     bool StartSet(StartPoint from, const DeviceId* device = nullptr);
     // Stops the set; asks first unless told not to.
     void StopSet(bool ask = true);
-    bool IsPlaying() const { return m_player != nullptr; }
+    bool IsPlaying() { return m_view->GetAudio().IsPlaying(); }
+    // The editor opened on what "Connect" brought back plays on its link.
+    void TakeConnection(const ServerConnection& connection);
+    // The mixer board of the playing set, shown; null while nothing plays.
+    MixerBoardWindow* OpenMixerBoard();
     // Renders the markers' range of the saved set to a wave file (asked for
     // when none is given); the running mixdown's window, or null.
     MixdownWindow* Mixdown(const std::string& wavePath = {});
@@ -75,10 +81,8 @@ private:
     QLabel* m_status = nullptr;
     std::map<QString, QAction*> m_commands;
     std::map<QAction*, double> m_snapActions;
-    std::unique_ptr<CSetPlayer> m_player;
     // The Mixing Helper's audition.
     CSetPlayer m_auditionPlayer;
-    RefPtr<CMusicSet> m_playing;
     QTimer m_cursorTimer;
 };
 

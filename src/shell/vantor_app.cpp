@@ -234,6 +234,49 @@ void CVantorApp::ReplaceMIDIInput() {
     m_midiInput = std::move(input);
 }
 
+SetAudioSetup CVantorApp::MakeSetAudioSetup() {
+    SetAudioSetup setup;
+    setup.effects = &m_effects;
+    setup.linkInUse = &m_linkInUse;
+    setup.releaseControllers = [this] {
+        if (m_midiInput) m_midiInput->CloseDevice();
+    };
+    setup.reopenControllers = [this] {
+        if (!m_midiBindings) return;
+        m_midiBindings->Load(m_config.ProgramPath(CMIDIBindings::kFileName));
+        ReplaceMIDIInput();
+    };
+    setup.attachPlayer = [this](CSetPlayer* player) {
+        if (m_midiBindings && player) m_midiBindings->TrackEffects().AttachPlayer(player->GetSetStream());
+    };
+    setup.detachPlayer = [this] {
+        if (m_midiBindings) m_midiBindings->TrackEffects().DetachPlayer();
+    };
+    return setup;
+}
+
+bool CVantorApp::Connect() {
+    auto connection = SetAudio::Connect(m_ui, m_config, m_linkInUse, m_registry.IsOpen(WindowKind::MusicSet));
+    if (!connection) return false;
+    auto document = std::make_shared<CSetDocument>(m_ui, &m_recentSets);
+    document->Adopt(connection->set);
+    m_connection = std::move(connection);
+    OpenSetDocument(std::move(document));
+    // An editor that did not take the connection leaves the server alone.
+    if (m_connection) {
+        m_linkInUse.Release(m_connection->link.get());
+        m_connection.reset();
+        return false;
+    }
+    return true;
+}
+
+std::optional<ServerConnection> CVantorApp::TakeConnection() {
+    std::optional<ServerConnection> connection = std::move(m_connection);
+    m_connection.reset();
+    return connection;
+}
+
 void CVantorApp::ShowRefusal(const Refusal& refusal) {
     m_ui.MessageBox(refusal.text, refusal.caption, MessageButtons::Ok, refusal.icon);
 }

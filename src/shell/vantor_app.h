@@ -15,7 +15,9 @@
 #include "model/recent_title_list.h"
 #include "platform/recent_file_list.h"
 #include "platform/user_interface.h"
+#include "server/link_in_use.h"
 #include "shell/window_registry.h"
+#include "views/set_audio.h"
 
 namespace vantor {
 
@@ -150,6 +152,21 @@ public:
     void ReplaceMIDIInput();
     bool IsStarted() const { return m_started; }
 
+    // The one link to the sound server shared by every set editor.
+    LinkInUse& ServerLinkInUse() { return m_linkInUse; }
+    // How a set editor's audio reaches the rest of the workstation: the
+    // effects, the link in use, the MIDI input closed while the sound server
+    // owns the controllers and opened again after (its bindings read anew
+    // from their file), and the track effect bindings following the local
+    // set player.
+    SetAudioSetup MakeSetAudioSetup();
+    // "Connect": reaches a sound server that plays on without an editor
+    // (only while no set is open) and opens a set editor on its set; false
+    // when nothing was opened. The new editor takes the connection with
+    // TakeConnection.
+    bool Connect();
+    std::optional<ServerConnection> TakeConnection();
+
 private:
     void OpenSetDocument(std::shared_ptr<CSetDocument> document);
     void RecentSetsChanged();
@@ -166,6 +183,8 @@ private:
     std::unique_ptr<CSampleBank> m_samples;
     std::unique_ptr<CMIDIInput> m_midiInput;
     std::unique_ptr<CMIDIBindings> m_midiBindings;
+    LinkInUse m_linkInUse;
+    std::optional<ServerConnection> m_connection;
     bool m_started = false;
 
     std::mutex m_callsLock;

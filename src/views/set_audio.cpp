@@ -92,16 +92,21 @@ bool SetAudio::Stop() {
     if (m_ui.MessageBox("Are you sure?", "Stop Set", MessageButtons::YesNo, MessageIcon::Exclamation) !=
         MessageAnswer::Yes)
         return false;
+    StopNow();
+    return true;
+}
+
+void SetAudio::StopNow() {
     if (m_player) {
         StopLocal();
-        return true;
+        return;
     }
+    if (!m_link) return;
     m_link->Shutdown();
     DropLink();
     m_serverProcess = -1;
     std::this_thread::sleep_for(m_setup.retryDelay);
     if (m_setup.reopenControllers) m_setup.reopenControllers();
-    return true;
 }
 
 void SetAudio::StopLocal() {

@@ -85,6 +85,8 @@ public:
     // Asks "Are you sure?"; on Yes stops the local player, or shuts the
     // server down. False when nothing was stopped.
     bool Stop();
+    // Stops without asking: the local player, or the server shut down.
+    void StopNow();
     // Hands the edits to what plays: the local player renders them from its
     // position; the server gets them over the link, sent once more after the
     // retry delay. False, after "Unable to contact Sound Server", when the

@@ -22,6 +22,11 @@ void CSetDocument::New(const NewSetOptions& options) {
     m_path.clear();
 }
 
+void CSetDocument::Adopt(RefPtr<CMusicSet> set) {
+    m_set = std::move(set);
+    m_path.clear();
+}
+
 bool CSetDocument::Open(const std::string& path) {
     if (!FileExists(path)) {
         m_ui.MessageBox("Unable to find specified file.", "Open Set", MessageButtons::Ok, MessageIcon::Error);

@@ -18,6 +18,8 @@ public:
 
     // A new, unsaved set named "Untitled".
     void New(const NewSetOptions& options);
+    // An unsaved set that came from elsewhere (the sound server's set).
+    void Adopt(RefPtr<CMusicSet> set);
     // Reads the set file; a missing or unreadable file, or one in a format
     // the engine cannot render, is reported and nothing is opened.
     bool Open(const std::string& path);

@@ -312,5 +312,61 @@ TEST_F(VantorAppTest, WorkHandedOverFromThreadsRunsOnTheLoopThreaded) {
     EXPECT_EQ(ran, 100);
 }
 
+TEST_F(VantorAppTest, SetAudioSharesTheOneServerLinkAndHandsTheControllersOverAndBack) {
+    {
+        CSampleBank bank;
+        CMIDIBindings bindings(bank);
+        bindings.Triggers().Add(1, 10, 127, 1);
+        ASSERT_TRUE(bindings.Save(dir / CMIDIBindings::kFileName));
+    }
+    ASSERT_TRUE(Start());
+    SetAudioSetup first = app->MakeSetAudioSetup();
+    SetAudioSetup second = app->MakeSetAudioSetup();
+    EXPECT_EQ(first.linkInUse, &app->ServerLinkInUse());
+    EXPECT_EQ(second.linkInUse, first.linkInUse) << "every editor sees the same link";
+    EXPECT_EQ(first.effects, &app->Effects());
+    ASSERT_TRUE(first.releaseControllers && first.reopenControllers && first.attachPlayer && first.detachPlayer);
+
+    // While the server owns the controllers the map may change on disk; the
+    // input opened again after holds the bindings as the file has them now.
+    first.releaseControllers();
+    EXPECT_FALSE(app->MIDIInput()->IsDeviceOpen());
+    {
+        CSampleBank bank;
+        CMIDIBindings bindings(bank);
+        bindings.Triggers().Add(1, 20, 127, 2);
+        bindings.Volumes().Add(1, 21, 2);
+        ASSERT_TRUE(bindings.Save(dir / CMIDIBindings::kFileName));
+    }
+    const CMIDIInput* before = app->MIDIInput();
+    first.reopenControllers();
+    EXPECT_NE(app->MIDIInput(), before);
+    EXPECT_TRUE(app->MIDIInput()->GetRecords(1, 10).empty()) << "the old binding is gone";
+    EXPECT_EQ(app->MIDIInput()->GetRecords(1, 20).size(), 1u);
+    EXPECT_EQ(app->MIDIInput()->GetRecords(1, 21).size(), 1u);
+    EXPECT_EQ(app->MIDIInput()->GetCellCount(), 2);
+}
+
+TEST_F(VantorAppTest, ConnectOpensNothingWhileASetIsOpenOrTheServerIsOff) {
+    ASSERT_TRUE(Start());
+    app->New();
+    app->Configuration().SetUseSoundServer(true);
+    EXPECT_FALSE(app->Connect());
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text, "All sets must be closed before connecting to the Sound Server.");
+    EXPECT_EQ(app->Registry().GetWindows(WindowKind::MusicSet).size(), 1u);
+
+    ASSERT_TRUE(app->CloseMainWindow());
+    Restart();
+    ASSERT_TRUE(Start());
+    app->Configuration().SetUseSoundServer(false);
+    EXPECT_FALSE(app->Connect());
+    ASSERT_FALSE(ui.Messages().empty());
+    EXPECT_EQ(ui.Messages().back().text, "Sound Server must be enabled in the configuration before connecting.");
+    EXPECT_FALSE(app->Registry().IsOpen(WindowKind::MusicSet));
+    EXPECT_FALSE(app->ServerLinkInUse().IsInUse());
+    EXPECT_FALSE(app->TakeConnection());
+}
+
 }  // namespace
 }  // namespace vantor

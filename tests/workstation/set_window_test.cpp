@@ -4,9 +4,11 @@
 #include "check_set_window.h"
 #include "editing/editing_fixtures.h"
 #include "event_editor_window.h"
+#include "mixer_board_window.h"
 #include "model/memory_istream.h"
 #include "model/set_clipboard.h"
 #include "model/tempo_change.h"
+#include "platform/null_audio_device.h"
 #include "set_window.h"
 #include "system_clipboard.h"
 #include "workstation/workstation_fixture.h"
@@ -273,6 +275,30 @@ TEST_F(SetWindowTest, CheckSetRowsAndTheChosenRow) {
     window->View().GoToCheckRow(*dialog.Chosen());
     EXPECT_EQ(window->View().GetState().GetSelectedTrack(), 3);
     EXPECT_DOUBLE_EQ(window->View().GetViewStartTime(), 1.0);
+}
+
+TEST_F(SetWindowTest, TheSetPlaysThroughTheViewsAudioAndTheMixerBoardReachesItsPlayer) {
+    EXPECT_FALSE(window->Command("Stop")->isEnabled());
+    EXPECT_FALSE(window->Command("Mixer Board")->isEnabled());
+    EXPECT_EQ(window->OpenMixerBoard(), nullptr);
+    ASSERT_TRUE(window->StartSet(gui::SetWindow::StartPoint::Beginning, &NullDeviceId()));
+    EXPECT_TRUE(window->IsPlaying());
+    EXPECT_NE(window->View().GetAudio().GetPlayer(), nullptr) << "the configuration plays the set here";
+    EXPECT_FALSE(window->Command("Set Start")->isEnabled());
+    EXPECT_TRUE(window->Command("Stop")->isEnabled());
+    EXPECT_TRUE(window->Command("Mixer Board")->isEnabled());
+    EXPECT_FALSE(window->StartSet(gui::SetWindow::StartPoint::Beginning, &NullDeviceId()));
+
+    gui::MixerBoardWindow* board = window->OpenMixerBoard();
+    ASSERT_NE(board, nullptr);
+    board->Fader(0)->setValue(1000);
+    EXPECT_DOUBLE_EQ(window->View().GetAudio().GetTrackVolume(0), 0.5);
+    board->close();
+
+    window->StopSet(false);
+    EXPECT_FALSE(window->IsPlaying());
+    EXPECT_TRUE(window->Command("Set Start")->isEnabled());
+    EXPECT_LT(timeline->PlayCursor(), 0.0);
 }
 
 }  // namespace
