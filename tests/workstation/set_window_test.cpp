@@ -24,12 +24,8 @@ class SetWindowTest : public WorkstationFixture {
 protected:
     void SetUp() override {
         WorkstationFixture::SetUp();
-        Command("New")->trigger();
-        Settle();
-        window = workstation->Find<gui::SetWindow>(WindowKind::MusicSet);
+        window = OpenNewSetEditor();
         ASSERT_NE(window, nullptr);
-        Frame(WindowKind::MusicSet)->resize(1200, 560);
-        Settle();
         timeline = window->Timeline();
         set = &window->View().GetSet();
         a = test::AddSegment(*set, 1, 0, 44100, 88200, 1.0, songs[0], "A");

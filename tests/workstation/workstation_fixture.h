@@ -15,6 +15,7 @@
 #include "config/configuration.h"
 #include "database/music_database.h"
 #include "registry_sub_window.h"
+#include "set_window.h"
 #include "workstation.h"
 
 namespace vantor::test {
@@ -111,6 +112,17 @@ protected:
         return windows.empty() ? nullptr : dynamic_cast<gui::RegistrySubWindow*>(windows.front());
     }
     QAction* Command(const char* name) { return workstation->Main().Commands().at(name); }
+    // File > New, with the set editor's frame at 1200 x 560; null when no
+    // set editor opened.
+    gui::SetWindow* OpenNewSetEditor() {
+        Command("New")->trigger();
+        Settle();
+        auto* editor = workstation->Find<gui::SetWindow>(WindowKind::MusicSet);
+        if (!editor) return nullptr;
+        Frame(WindowKind::MusicSet)->resize(1200, 560);
+        Settle();
+        return editor;
+    }
 
     TempDir dir{"vantor-workstation"};
     std::vector<std::string> songs;
