@@ -33,7 +33,29 @@ SetTimelineWidget::SetTimelineWidget(CMusicSetView& view, CMusicDatabase* databa
     setAcceptDrops(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    setMinimumSize(400, sizeHint().height());
+    // The ruler, the tempo row and one track at least.
+    setMinimumSize(400, TimelineRenderer::kRulerHeight + TimelineRenderer::kTempoRowHeight +
+                            TimelineRenderer::kAudioRowHeight);
+}
+
+TimelineGeometry SetTimelineWidget::Geometry() const {
+    TimelineGeometry geometry = m_renderer.Geometry(m_view.GetViewStartTime(), m_scale);
+    geometry.rowScroll = m_rowScroll;
+    return geometry;
+}
+
+int SetTimelineWidget::RowScrollRange() const {
+    const TimelineGeometry g = m_renderer.Geometry(0, 1);
+    return std::max(0, g.RowTop(static_cast<int>(g.rowHeights.size())) - height());
+}
+
+void SetTimelineWidget::ScrollRowsTo(int pixels) {
+    const int scroll = std::clamp(pixels, 0, RowScrollRange());
+    if (scroll != m_rowScroll) {
+        m_rowScroll = scroll;
+        update();
+    }
+    if (onViewMoved) onViewMoved();
 }
 
 QSize SetTimelineWidget::sizeHint() const {
@@ -128,6 +150,7 @@ void SetTimelineWidget::paintEvent(QPaintEvent* event) {
 
 void SetTimelineWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    m_rowScroll = std::clamp(m_rowScroll, 0, RowScrollRange());
     if (m_scale <= 0)
         ShowWhole();
     else
@@ -186,10 +209,14 @@ void SetTimelineWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void SetTimelineWidget::wheelEvent(QWheelEvent* event) {
-    const int steps = event->angleDelta().y() / 120;
+    // Some platforms turn a wheel held with Shift into a sideways one.
+    const QPoint delta = event->angleDelta();
+    const int steps = (delta.y() != 0 ? delta.y() : delta.x()) / 120;
     if (steps == 0) return;
     if (event->modifiers() & Qt::ControlModifier) {
         SetScale(m_scale * std::pow(2.0, -steps), static_cast<int>(event->position().x()));
+    } else if (event->modifiers() & Qt::ShiftModifier) {
+        ScrollRowsTo(m_rowScroll - steps * TimelineRenderer::kAudioRowHeight);
     } else {
         ScrollTo(m_view.GetViewStartTime() - steps * VisibleSeconds() / 8);
     }
@@ -205,6 +232,8 @@ void SetTimelineWidget::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Right: ScrollTo(m_view.GetViewStartTime() + VisibleSeconds() / 8); break;
         case Qt::Key_Home: ScrollTo(0); break;
         case Qt::Key_End: ScrollTo(SetSeconds() - VisibleSeconds()); break;
+        case Qt::Key_PageUp: ScrollRowsTo(m_rowScroll - (height() - TimelineRenderer::kRulerHeight)); break;
+        case Qt::Key_PageDown: ScrollRowsTo(m_rowScroll + (height() - TimelineRenderer::kRulerHeight)); break;
         default: QWidget::keyPressEvent(event); return;
     }
     event->accept();

@@ -12,7 +12,8 @@ namespace vantor::gui {
 // The set editor's timeline: draws the view through the renderer and hands
 // it the mouse. A click in the ruler places the left marker (the right
 // marker with the right button or Shift); the wheel scrolls, with Ctrl it
-// zooms about the mouse, as do the keys + and -. Segment designs dropped
+// zooms about the mouse, as do the keys + and -; with Shift, and the keys
+// Page Up and Page Down, it scrolls the rows. Segment designs dropped
 // on it (from the desktop's drag, as the clipboard's record) are inserted
 // where they land. After every change only the rows the view names and the
 // stripes of the markers and cursor that moved are repainted.
@@ -23,7 +24,7 @@ public:
     SetTimelineWidget(CMusicSetView& view, CMusicDatabase* database, CEffectManagerImpl* effects,
                       QWidget* parent = nullptr);
 
-    TimelineGeometry Geometry() const { return m_renderer.Geometry(m_view.GetViewStartTime(), m_scale); }
+    TimelineGeometry Geometry() const;
     double Scale() const { return m_scale; }
     // Zoom about the x (the track area's middle when below 0).
     void SetScale(double secondsPerPixel, int aboutX = -1);
@@ -33,6 +34,11 @@ public:
     void ShowWhole();
     double WidestScale() const;
     void ScrollTo(double seconds);
+    // Rows that do not fit the height scroll up under the ruler, which stays.
+    void ScrollRowsTo(int pixels);
+    int RowScroll() const { return m_rowScroll; }
+    // How far the rows can scroll: 0 while every row fits.
+    int RowScrollRange() const;
     // Seconds of the timeline the track area shows.
     double VisibleSeconds() const;
     // The set's length in seconds, at least a minute.
@@ -79,6 +85,7 @@ private:
     SegmentWaveforms m_waveforms;
     TimelineRenderer m_renderer;
     double m_scale = 0.0;  // 0 until the first layout
+    int m_rowScroll = 0;
     double m_cursor = -1.0;
     double m_shownLeft = -1.0;
     double m_shownRight = -1.0;

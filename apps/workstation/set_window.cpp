@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QPushButton>
-#include <QScrollArea>
 #include <algorithm>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -47,13 +46,15 @@ SetWindow::SetWindow(CVantorApp& app, std::shared_ptr<CSetDocument> document)
     layout->setMenuBar(bar);
 
     m_timeline = new SetTimelineWidget(*m_view, &app.Database(), &app.Effects());
-    // Rows that do not fit scroll up and down; the timeline scrolls across by the bar below.
-    auto* rows = new QScrollArea;
-    rows->setWidget(m_timeline);
-    rows->setWidgetResizable(true);
-    rows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    rows->setFrameShape(QFrame::NoFrame);
-    layout->addWidget(rows, 1);
+    // Rows that do not fit scroll up and down under the ruler by the bar
+    // beside them; the timeline scrolls across by the bar below.
+    auto* rows = new QHBoxLayout;
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    rows->addWidget(m_timeline, 1);
+    m_rowBar = new QScrollBar(Qt::Vertical);
+    rows->addWidget(m_rowBar);
+    layout->addLayout(rows, 1);
     m_scroll = new QScrollBar(Qt::Horizontal);
     layout->addWidget(m_scroll);
     auto* row = new QHBoxLayout;
@@ -75,9 +76,10 @@ SetWindow::SetWindow(CVantorApp& app, std::shared_ptr<CSetDocument> document)
     ConnectRunners();
     m_timeline->onChanged = [this] { AfterChange(); };
     m_timeline->onViewMoved = [this] {
-        UpdateScrollBar();
+        UpdateScrollBars();
         UpdateStatus();
     };
+    connect(m_rowBar, &QScrollBar::valueChanged, this, [this](int value) { m_timeline->ScrollRowsTo(value); });
     connect(m_scroll, &QScrollBar::valueChanged, this, [this](int value) {
         // The bar counts tenths of the visible width.
         m_timeline->ScrollTo(value * m_timeline->VisibleSeconds() / 10);
@@ -248,7 +250,7 @@ void SetWindow::Run(const std::function<void()>& command) {
 void SetWindow::AfterChange() {
     m_timeline->RepaintChanges();
     // Check Set may have moved the view.
-    UpdateScrollBar();
+    UpdateScrollBars();
     UpdateCommands();
     UpdateStatus();
 }
@@ -295,13 +297,20 @@ void SetWindow::UpdateStatus() {
     m_status->setText(text);
 }
 
-void SetWindow::UpdateScrollBar() {
+void SetWindow::UpdateScrollBars() {
     const QSignalBlocker block(m_scroll);
     const double page = std::max(1e-6, m_timeline->VisibleSeconds() / 10);
     const double last = std::max(0.0, m_timeline->SetSeconds() - m_timeline->VisibleSeconds() * 0.5);
     m_scroll->setRange(0, static_cast<int>(std::min(1e9, last / page)));
     m_scroll->setPageStep(10);
     m_scroll->setValue(static_cast<int>(std::min(1e9, m_view->GetViewStartTime() / page)));
+    const QSignalBlocker blockRows(m_rowBar);
+    const int range = m_timeline->RowScrollRange();
+    m_rowBar->setRange(0, range);
+    m_rowBar->setPageStep(std::max(1, m_timeline->height() - TimelineRenderer::kRulerHeight));
+    m_rowBar->setSingleStep(TimelineRenderer::kAudioRowHeight / 2);
+    m_rowBar->setValue(m_timeline->RowScroll());
+    m_rowBar->setVisible(range > 0);
 }
 
 bool SetWindow::StartSet(StartPoint from, const DeviceId* device) {

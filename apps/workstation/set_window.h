@@ -66,7 +66,7 @@ private:
     // Runs a command of the view, then repaints what it changed.
     void Run(const std::function<void()>& command);
     void UpdateStatus();
-    void UpdateScrollBar();
+    void UpdateScrollBars();
     void TickCursor();
     void ConnectRunners();
     void OpenEventEditor(const std::optional<EventEditorParameters>& parameters);
@@ -78,6 +78,7 @@ private:
     std::unique_ptr<CMusicSetView> m_view;
     SetTimelineWidget* m_timeline = nullptr;
     QScrollBar* m_scroll = nullptr;
+    QScrollBar* m_rowBar = nullptr;
     QLabel* m_status = nullptr;
     std::map<QString, QAction*> m_commands;
     std::map<QAction*, double> m_snapActions;

@@ -1,13 +1,14 @@
 #include "timeline_renderer.h"
 
 #include <QLineF>
-#include <QPolygonF>
 #include <QVector>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
 #include <mutex>
+#include <vector>
 
 #include "editing/effect_levels.h"
 #include "engine/effect_manager_impl.h"
@@ -80,7 +81,11 @@ int TimelineRenderer::XOfFrame(const TimelineGeometry& g, double frame) const {
 void TimelineRenderer::Paint(QPainter& painter, const QRect& clip, const QSize& size, const TimelineGeometry& g,
                              double playCursor) const {
     if (!(g.secondsPerPixel > 0)) return;
-    painter.fillRect(clip, kBackground);
+    // The ruler, the headers and the rows fill their own boxes: only the
+    // space below the last row is left to the background.
+    const int rowsBottom = std::max(g.trackAreaTop, g.RowTop(static_cast<int>(g.rowHeights.size())));
+    painter.fillRect(QRect(0, rowsBottom, size.width(), std::max(0, size.height() - rowsBottom)).intersected(clip),
+                     kBackground);
     const int64_t setEnd = m_view.GetState().GetSetEnd();
     const QRect area(g.trackAreaLeft, g.trackAreaTop, std::max(0, size.width() - g.trackAreaLeft),
                      std::max(0, size.height() - g.trackAreaTop));
@@ -197,6 +202,8 @@ void TimelineRenderer::PaintHeaders(QPainter& painter, const QRect& clip, const 
     char tempo[40];
     std::snprintf(tempo, sizeof tempo, "%.2f BPM", m_view.GetTempoDisplay());
     painter.drawText(QRect(6, 0, g.trackAreaLeft - 8, g.trackAreaTop), Qt::AlignVCenter | Qt::AlignLeft, tempo);
+    // Rows scrolled up pass under the corner, as they pass under the ruler.
+    painter.setClipRect(QRect(0, g.trackAreaTop, g.trackAreaLeft, 1 << 20).intersected(clip));
     const SetEditorState& state = m_view.GetState();
     for (int32_t row = 0; row < state.GetTrackCount() && row < static_cast<int32_t>(g.rowHeights.size()); ++row) {
         const QRect box(0, g.RowTop(row), g.trackAreaLeft, g.rowHeights[static_cast<size_t>(row)]);
@@ -260,6 +267,62 @@ void TimelineRenderer::PaintTempoRow(QPainter& painter, const QRect& clip, const
     painter.setBrush(Qt::NoBrush);
 }
 
+// What one row of segments draws, gathered by colour: the raster engine
+// then fills each kind of rectangle in one call instead of one call each,
+// which at the widest zoom is most of a frame's work.
+struct TimelineRenderer::RowPaint {
+    enum Look { Plain, Selected, Pending, kLooks };
+    std::array<QVector<QRect>, kLooks> fills;
+    std::array<QVector<QRect>, kLooks> waves;
+    std::array<QVector<QRect>, kLooks> borders;
+    std::array<QVector<QLineF>, std::size(kEnvelopes)> envelopes;
+    struct Label {
+        QRect box;
+        const char* name;
+    };
+    std::vector<Label> labels;
+
+    void Draw(QPainter& painter) const {
+        static const QColor kFill[kLooks] = {kSegmentFill, kSelectedFill, kPendingFill};
+        static const QColor kWaveOf[kLooks] = {kWave, kWave, kPendingWave};
+        static const QColor kBorder[kLooks] = {kSegmentBorder, kSelectedBorder, kPendingBorder};
+        painter.setPen(Qt::NoPen);
+        for (const auto& [rects, colours] : {std::pair{&fills, kFill}, std::pair{&waves, kWaveOf}})
+            for (size_t look = 0; look < kLooks; ++look) {
+                if ((*rects)[look].isEmpty()) continue;
+                painter.setBrush(colours[look]);
+                painter.drawRects((*rects)[look]);
+            }
+        painter.setBrush(Qt::NoBrush);
+        // Two one-pixel strokes a pixel apart: wider pens go through the
+        // raster engine's slow stroker.
+        for (size_t i = 0; i < envelopes.size(); ++i) {
+            if (envelopes[i].isEmpty()) continue;
+            painter.setPen(QPen(kEnvelopes[i], 0));
+            painter.drawLines(envelopes[i]);
+            painter.translate(0, 1);
+            painter.drawLines(envelopes[i]);
+            painter.translate(0, -1);
+        }
+        painter.setPen(Qt::NoPen);
+        for (size_t look = 0; look < kLooks; ++look) {
+            if (borders[look].isEmpty()) continue;
+            painter.setBrush(kBorder[look]);
+            painter.drawRects(borders[look]);
+        }
+        painter.setBrush(Qt::NoBrush);
+        if (labels.empty()) return;
+        QFont font = painter.font();
+        font.setPixelSize(11);
+        painter.setFont(font);
+        painter.setPen(kText);
+        for (const Label& label : labels)
+            painter.drawText(label.box, Qt::AlignTop | Qt::AlignLeft,
+                             painter.fontMetrics().elidedText(QString::fromUtf8(label.name), Qt::ElideRight,
+                                                              label.box.width()));
+    }
+};
+
 void TimelineRenderer::PaintAudioRow(QPainter& painter, const QRect& clip, const QSize& size,
                                      const TimelineGeometry& g, int32_t row) const {
     const int top = g.RowTop(row);
@@ -274,27 +337,34 @@ void TimelineRenderer::PaintAudioRow(QPainter& painter, const QRect& clip, const
     const double rate = RateOf(m_view);
     const double visibleStart = g.startTime * rate;
     const double visibleEnd = (g.startTime + (size.width() - g.trackAreaLeft) * g.secondsPerPixel) * rate;
-    std::lock_guard lock(track->GetEvents().Lock());
-    for (auto* n = track->GetEvents().GetHead(); n; n = n->GetNext()) {
-        const CEvent& event = *n->GetItem();
-        if (event.GetPosition() > visibleEnd) break;
-        const CSegmentDesign* design = event.GetSegment();
-        if (!design || !design->GetSegment()) continue;
-        const double end = static_cast<double>(event.GetPosition()) + design->GetSegment()->GetTimelineLength();
-        if (end < visibleStart) continue;
-        const int x0 = XOfFrame(g, event.GetPosition());
-        const int x1 = std::max(x0 + 1, XOfFrame(g, end));
-        if (x1 < clip.left() || x0 > clip.right()) continue;
-        PaintSegment(painter, clip, g, QRect(x0, top + 2, x1 - x0, height - 5), event, state.IsSelected(row, &event));
+    RowPaint paint;
+    {
+        std::lock_guard lock(track->GetEvents().Lock());
+        for (auto* n = track->GetEvents().GetHead(); n; n = n->GetNext()) {
+            const CEvent& event = *n->GetItem();
+            if (event.GetPosition() > visibleEnd) break;
+            const CSegmentDesign* design = event.GetSegment();
+            if (!design || !design->GetSegment()) continue;
+            const double end = static_cast<double>(event.GetPosition()) + design->GetSegment()->GetTimelineLength();
+            if (end < visibleStart) continue;
+            const int x0 = XOfFrame(g, event.GetPosition());
+            const int x1 = std::max(x0 + 1, XOfFrame(g, end));
+            if (x1 < clip.left() || x0 > clip.right()) continue;
+            GatherSegment(paint, clip, g, QRect(x0, top + 2, x1 - x0, height - 5), event,
+                          state.IsSelected(row, &event));
+        }
     }
+    paint.Draw(painter);
 }
 
-void TimelineRenderer::PaintSegment(QPainter& painter, const QRect& clip, const TimelineGeometry& g,
-                                    const QRect& box, const CEvent& event, bool selected) const {
-    const bool pending = event.GetPendingEdits() > 0;
-    painter.fillRect(box, selected ? kSelectedFill : pending ? kPendingFill : kSegmentFill);
+void TimelineRenderer::GatherSegment(RowPaint& paint, const QRect& clip, const TimelineGeometry& g,
+                                     const QRect& box, const CEvent& event, bool selected) const {
+    const RowPaint::Look look = selected                      ? RowPaint::Selected
+                                : event.GetPendingEdits() > 0 ? RowPaint::Pending
+                                                              : RowPaint::Plain;
+    paint.fills[look].append(box);
 
-    // The waveform, one line per pixel column, scaled by the normalization.
+    // The waveform, a one-pixel rectangle per column, scaled by the normalization.
     const CSegmentDesign& design = *event.GetSegment();
     const CSegment& segment = *design.GetSegment();
     const double rate = RateOf(m_view);
@@ -306,8 +376,7 @@ void TimelineRenderer::PaintSegment(QPainter& painter, const QRect& clip, const 
     const double half = box.height() / 2.0 - 1;
     const int from = std::max({box.left(), clip.left(), g.trackAreaLeft});
     const int to = std::min(box.right(), clip.right());
-    QVector<QLineF> lines;
-    lines.reserve(std::max(0, to - from + 1));
+    QVector<QRect>& waves = paint.waves[look];
     WaveformColumn column;
     for (int x = from; x <= to; ++x) {
         const double frame = (g.startTime + (x - g.trackAreaLeft) * g.secondsPerPixel) * rate;
@@ -315,66 +384,71 @@ void TimelineRenderer::PaintSegment(QPainter& painter, const QRect& clip, const 
         if (offset < 0 || !m_waveforms.Column(segment, offset, framesPerPixel, column)) continue;
         const double high = std::clamp(column.maximum / 32768.0 * gain, -1.0, 1.0);
         const double low = std::clamp(column.minimum / 32768.0 * gain, -1.0, 1.0);
-        const double y0 = middle - high * half;
-        const double y1 = std::max(middle - low * half, y0 + 1);
-        lines.append(QLineF(x + 0.5, y0, x + 0.5, y1));
+        const int y0 = static_cast<int>(middle - high * half);
+        const int y1 = std::max(static_cast<int>(middle - low * half), y0 + 1);
+        waves.append(QRect(x, y0, 1, y1 - y0));
     }
-    painter.setPen(pending ? kPendingWave : kWave);
-    painter.drawLines(lines);
 
-    PaintEnvelopes(painter, box, g, event);
+    GatherEnvelopes(paint, box, g, event);
 
-    painter.setPen(selected ? kSelectedBorder : pending ? kPendingBorder : kSegmentBorder);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    // The border, as four one-pixel edges.
+    QVector<QRect>& border = paint.borders[look];
+    border.append(QRect(box.left(), box.top(), box.width(), 1));
+    border.append(QRect(box.left(), box.bottom(), box.width(), 1));
+    border.append(QRect(box.left(), box.top(), 1, box.height()));
+    border.append(QRect(box.right(), box.top(), 1, box.height()));
     // The name, kept in view while the segment's start is scrolled away.
     const QRect label = box.adjusted(4, 1, -2, 0).intersected(QRect(g.trackAreaLeft + 4, box.top(), 1 << 20, 16));
-    if (label.width() > 20) {
-        QFont font = painter.font();
-        font.setPixelSize(11);
-        painter.setFont(font);
-        painter.setPen(kText);
-        const QString name = painter.fontMetrics().elidedText(QString::fromUtf8(design.GetName()), Qt::ElideRight,
-                                                              label.width());
-        painter.drawText(label, Qt::AlignTop | Qt::AlignLeft, name);
-    }
+    if (label.width() > 20) paint.labels.push_back({label, design.GetName()});
 }
 
-void TimelineRenderer::PaintEnvelopes(QPainter& painter, const QRect& box, const TimelineGeometry& g,
-                                      const CEvent& event) const {
+void TimelineRenderer::GatherEnvelopes(RowPaint& paint, const QRect& box, const TimelineGeometry& g,
+                                       const CEvent& event) const {
     const CSegmentDesign& design = *event.GetSegment();
     const CSegment& segment = *design.GetSegment();
     const double ratio = segment.GetRatio();
     if (!std::isfinite(ratio) || ratio <= 0) return;
     const auto& profiles = design.GetEffectProfiles();
-    // A curve may reach past the segment's frames; only its part over the box shows.
-    painter.save();
-    painter.setClipRect(box, Qt::IntersectClip);
     const double bottom = box.bottom() - 2;
     const double span = std::max(1, box.height() - 6);
     // A song frame of the curve on the timeline.
     auto xOf = [&](int32_t songFrame) {
         return XOfFrame(g, event.GetPosition() + (static_cast<double>(songFrame) - segment.GetStart()) * ratio);
     };
+    std::vector<QPointF> points;
     for (int32_t i = 0; i < profiles.GetCount(); ++i) {
         const CEffectProfile* profile = profiles.GetAt(i);
         if (!profile) continue;
         IEffect* effect = m_effects ? m_effects->FindEffect(profile->GetEffectName()) : nullptr;
         const EffectLevels levels(effect, profile->GetParameterName());
-        QPolygonF line;
-        std::lock_guard lock(profile->GetCurve().Lock());
-        for (auto* n = profile->GetCurve().GetHead(); n; n = n->GetNext()) {
-            const CEffect& piece = *n->GetItem();
-            const double a = std::clamp(levels.ToFraction(piece.GetStartLevel()), 0.0, 1.0);
-            const double b = std::clamp(levels.ToFraction(piece.GetEndLevel()), 0.0, 1.0);
-            line << QPointF(xOf(piece.GetStart()), bottom - (std::isfinite(a) ? a : 0) * span)
-                 << QPointF(xOf(piece.GetEnd()), bottom - (std::isfinite(b) ? b : 0) * span);
+        points.clear();
+        {
+            std::lock_guard lock(profile->GetCurve().Lock());
+            for (auto* n = profile->GetCurve().GetHead(); n; n = n->GetNext()) {
+                const CEffect& piece = *n->GetItem();
+                const double a = std::clamp(levels.ToFraction(piece.GetStartLevel()), 0.0, 1.0);
+                const double b = std::clamp(levels.ToFraction(piece.GetEndLevel()), 0.0, 1.0);
+                points.emplace_back(xOf(piece.GetStart()), bottom - (std::isfinite(a) ? a : 0) * span);
+                points.emplace_back(xOf(piece.GetEnd()), bottom - (std::isfinite(b) ? b : 0) * span);
+            }
         }
-        if (line.size() < 2) continue;
-        painter.setPen(QPen(kEnvelopes[static_cast<size_t>(i) % std::size(kEnvelopes)], 1.5));
-        painter.drawPolyline(line);
+        // A curve may reach past the segment's frames; only its part over
+        // the box is drawn, cut where it crosses the box's sides.
+        QVector<QLineF>& lines = paint.envelopes[static_cast<size_t>(i) % std::size(kEnvelopes)];
+        const double left = box.left();
+        const double right = box.right();
+        for (size_t k = 1; k < points.size(); ++k) {
+            QPointF p = points[k - 1];
+            QPointF q = points[k];
+            if (p.x() > q.x()) std::swap(p, q);
+            if (q.x() < left || p.x() > right) continue;
+            auto at = [&](double x) {
+                const double dx = q.x() - p.x();
+                return QPointF(x, dx > 0 ? p.y() + (q.y() - p.y()) * (x - p.x()) / dx : p.y());
+            };
+            lines.append(QLineF(p.x() < left ? at(left) : p, q.x() > right ? at(right) : q));
+        }
     }
-    painter.restore();
 }
 
 void TimelineRenderer::PaintMarkers(QPainter& painter, const QRect& clip, const QSize& size,

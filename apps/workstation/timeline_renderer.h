@@ -42,9 +42,10 @@ private:
                        int64_t setEnd) const;
     void PaintAudioRow(QPainter& painter, const QRect& clip, const QSize& size, const TimelineGeometry& g,
                        int32_t row) const;
-    void PaintSegment(QPainter& painter, const QRect& clip, const TimelineGeometry& g, const QRect& box,
-                      const CEvent& event, bool selected) const;
-    void PaintEnvelopes(QPainter& painter, const QRect& box, const TimelineGeometry& g, const CEvent& event) const;
+    struct RowPaint;
+    void GatherSegment(RowPaint& paint, const QRect& clip, const TimelineGeometry& g, const QRect& box,
+                       const CEvent& event, bool selected) const;
+    void GatherEnvelopes(RowPaint& paint, const QRect& box, const TimelineGeometry& g, const CEvent& event) const;
     void PaintMarkers(QPainter& painter, const QRect& clip, const QSize& size, const TimelineGeometry& g,
                       double playCursor) const;
     // The x of a timeline frame, held to a range a painter can take.

@@ -18,8 +18,8 @@ namespace vantor {
 // ---- TimelineGeometry ----
 
 int TimelineGeometry::RowAt(int y) const {
-    int top = trackAreaTop;
-    if (y < top) return -1;
+    if (y < trackAreaTop) return -1;
+    int top = trackAreaTop - rowScroll;
     for (size_t row = 0; row < rowHeights.size(); ++row) {
         top += rowHeights[row];
         if (y < top) return static_cast<int>(row);
@@ -28,7 +28,7 @@ int TimelineGeometry::RowAt(int y) const {
 }
 
 int TimelineGeometry::RowTop(int row) const {
-    int top = trackAreaTop;
+    int top = trackAreaTop - rowScroll;
     for (int r = 0; r < row && r < static_cast<int>(rowHeights.size()); ++r) top += rowHeights[static_cast<size_t>(r)];
     return top;
 }

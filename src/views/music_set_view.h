@@ -38,6 +38,7 @@ struct TimelineGeometry {
     int trackAreaLeft = 0;
     int trackAreaTop = 0;
     std::vector<int> rowHeights;    // one per track row, the tempo track's first
+    int rowScroll = 0;              // pixels the rows are scrolled up under the ruler
 
     // The row under y; -1 above the track area or below the last row.
     int RowAt(int y) const;

@@ -51,6 +51,18 @@ TEST_F(MusicSetViewHitTest, EdgesBodyAndEmptyPlacesWithoutChangingTheSelection) 
     EXPECT_FALSE(view.CanUndo());
 }
 
+TEST_F(MusicSetViewHitTest, RowsScrolledUpUnderTheRulerCannotBeHit) {
+    test::AddSegment(*set, 1, 44100, 0, 44100, 1.0, song);  // 1 s to 2 s
+    geometry.trackAreaTop = 30;
+    geometry.rowScroll = 25;  // the tempo row and a quarter of track 1 under the ruler
+    EXPECT_EQ(geometry.RowTop(1), 25);
+    EXPECT_EQ(geometry.RowAt(29), -1);
+    EXPECT_EQ(geometry.RowAt(30), 1);
+    EXPECT_EQ(geometry.RowAt(45), 2);
+    EXPECT_EQ(view.HitAt(geometry.XAt(1.5), 27, geometry, false), DragKind::None);
+    EXPECT_EQ(view.HitAt(geometry.XAt(1.5), 35, geometry, false), DragKind::Move);
+}
+
 TEST_F(MusicSetViewHitTest, ScrollingKeepsTheStartTimeAFiniteTimeNotBelowZero) {
     view.SetViewStartTime(12.5);
     EXPECT_EQ(view.GetViewStartTime(), 12.5);

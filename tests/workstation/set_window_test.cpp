@@ -237,6 +237,43 @@ TEST_F(SetWindowTest, ZoomWithCtrlWheelAndKeysKeepsTheTimeUnderTheMouse) {
     EXPECT_EQ(window->View().GetViewStartTime(), 0.0);
 }
 
+TEST_F(SetWindowTest, RowsThatOverflowScrollUnderTheRulerWhichStays) {
+    window->resize(900, 260);
+    Settle();
+    const int range = timeline->RowScrollRange();
+    ASSERT_GT(range, 0);
+    const int rulerHeight = gui::TimelineRenderer::kRulerHeight;
+    auto ruler = [&] { return timeline->grab().toImage().copy(0, 0, timeline->width(), rulerHeight); };
+    const QImage rulerBefore = ruler();
+
+    // Shift and the wheel scroll the rows a row at a time; the ruler and the
+    // header corner are drawn as they were.
+    const QPoint middle(timeline->width() / 2, timeline->height() / 2);
+    QWheelEvent down(QPointF(middle), QPointF(timeline->mapToGlobal(middle)), QPoint(), QPoint(0, -120),
+                     Qt::NoButton, Qt::ShiftModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(timeline, &down);
+    EXPECT_EQ(timeline->RowScroll(), std::min(range, gui::TimelineRenderer::kAudioRowHeight));
+    EXPECT_EQ(ruler(), rulerBefore);
+
+    // Track 1 now lies partly under the ruler: a click there places the
+    // left marker and selects nothing.
+    const QPoint hidden = At(1, 2.5);
+    ASSERT_LT(hidden.y(), rulerHeight);
+    QTest::mouseClick(timeline, Qt::LeftButton, {}, hidden);
+    Settle();
+    EXPECT_NEAR(window->View().GetState().GetLeftMarker(), 2.5, 0.011);
+    EXPECT_FALSE(window->View().GetState().IsSelected(1, b));
+
+    // Page Up brings it back; the same kind of click now selects B.
+    Key(Qt::Key_PageUp);
+    EXPECT_EQ(timeline->RowScroll(), 0);
+    Click(1, 2.5);
+    EXPECT_TRUE(window->View().GetState().IsSelected(1, b));
+    // Scrolling never passes the last row.
+    timeline->ScrollRowsTo(1 << 20);
+    EXPECT_EQ(timeline->RowScroll(), range);
+}
+
 TEST_F(SetWindowTest, TheTempoListEditsTheTempoTrackAndTheSetEditorRepaintsIt) {
     window->Command("Tempo List")->trigger();
     Settle();
