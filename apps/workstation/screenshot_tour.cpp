@@ -268,6 +268,8 @@ public:
                         {CMIDIControlMapperView::Kind::TriggerSample, "0", "20", "Trigger Sample #", "1"},
                         {CMIDIControlMapperView::Kind::SampleVolume, "1", "20", "Volume Sample #", "9"}};
         for (const auto& binding : bindings) {
+            // A refusal would wait for an answer: no effect, no effect binding.
+            if (binding.kind == CMIDIControlMapperView::Kind::TrackEffect && mapper.Effects()->count() == 0) continue;
             mapper.KindButton(binding.kind)->click();
             mapper.Field("Channel")->setText(binding.channel);
             mapper.Field("Control Number")->setText(binding.control);
