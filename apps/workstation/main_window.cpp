@@ -91,8 +91,9 @@ bool MainWindow::Create() {
     AddCommand(audio, "&Decompress MP3...", {}, [&app] { app.DecompressMp3(); });
     AddCommand(audio, "&Connect", {}, [&app] { app.Connect(); });
     audio->addSeparator();
-    AddCommand(audio, "View &Samples", {}, [&app] { app.Registry().Open(WindowKind::SampleDatabase, std::any(), false); },
-               true);
+    AddCommand(
+        audio, "View &Samples", {}, [&app] { app.Registry().Open(WindowKind::SampleDatabase, std::any(), false); },
+        true);
     AddCommand(audio, "M&IDI Control Mapper...", {}, [this] { MapMIDIControls(); });
 
     QMenu* music = menuBar()->addMenu("&Music");

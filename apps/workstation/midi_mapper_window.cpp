@@ -59,7 +59,9 @@ MidiMapperWindow::MidiMapperWindow(CVantorApp& app, QWidget* parent)
     auto* grid = new QGridLayout(kinds);
     auto* group = new QButtonGroup(this);
     const std::pair<Kind, const char*> choices[] = {
-        {Kind::TrackEffect, "Track Effect"}, {Kind::TriggerSample, "Trigger Sample"}, {Kind::SampleVolume, "Sample Volume"}};
+        {Kind::TrackEffect, "Track Effect"},
+        {Kind::TriggerSample, "Trigger Sample"},
+        {Kind::SampleVolume, "Sample Volume"}};
     for (int row = 0; row < 3; ++row) {
         auto* radio = new QRadioButton(choices[row].second);
         group->addButton(radio);
@@ -173,7 +175,9 @@ void MidiMapperWindow::Add() {
     if (!controlNumber) return;
     // Only the chosen kind's field counts; the others may hold anything.
     const std::map<Kind, QString> own = {
-        {Kind::TrackEffect, "Track #"}, {Kind::TriggerSample, "Trigger Sample #"}, {Kind::SampleVolume, "Volume Sample #"}};
+        {Kind::TrackEffect, "Track #"},
+        {Kind::TriggerSample, "Trigger Sample #"},
+        {Kind::SampleVolume, "Volume Sample #"}};
     const auto number = Number(own.at(m_view.GetKind()));
     if (!number) return;
     m_view.channel = *channel;
