@@ -10,6 +10,7 @@
 #include "configuration_window.h"
 #include "database_update_window.h"
 #include "help_window.h"
+#include "midi_mapper_window.h"
 #include "mixdown_window.h"
 #include "qt_user_interface.h"
 #include "registry_sub_window.h"
@@ -89,6 +90,11 @@ bool MainWindow::Create() {
     AddCommand(audio, "&Mixdown...", QKeySequence("Ctrl+D"), [this] { Mixdown(); });
     AddCommand(audio, "&Decompress MP3...", {}, [&app] { app.DecompressMp3(); });
     AddCommand(audio, "&Connect", {}, [&app] { app.Connect(); });
+    audio->addSeparator();
+    AddCommand(
+        audio, "View &Samples", {}, [&app] { app.Registry().Open(WindowKind::SampleDatabase, std::any(), false); },
+        true);
+    AddCommand(audio, "M&IDI Control Mapper...", {}, [this] { MapMIDIControls(); });
 
     QMenu* music = menuBar()->addMenu("&Music");
     AddCommand(music, "&View Music", QKeySequence("Ctrl+M"), [&app] { app.ViewMusic(); }, true);
@@ -122,6 +128,7 @@ bool MainWindow::Create() {
     // button whose slot holds no sample stays disabled.
     QToolBar* samples = addToolBar("Samples");
     samples->setObjectName("SamplesToolBar");
+    samples->addAction(m_commands.at("View Samples"));
     for (int slot = 0; slot < CVantorApp::kSampleButtons; ++slot) {
         QAction* button = samples->addAction(QString("S%1").arg(slot + 1));
         button->setShortcut(QKeySequence(QString("Alt+%1").arg(slot + 1)));
@@ -209,6 +216,12 @@ void MainWindow::Mixdown() {
     if (sets.empty()) return;
     auto* window = MixdownWindow::Start(*m_app, sets.front(), this);
     if (window) window->show();
+}
+
+void MainWindow::MapMIDIControls() {
+    if (!m_app->MIDIBindings()) return;
+    MidiMapperWindow dialog(*m_app, this);
+    dialog.exec();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

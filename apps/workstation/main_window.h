@@ -48,6 +48,8 @@ public:
     void UpdateDatabase();
     void Mixdown();
     void ShowHelp();
+    // "MIDI Control Mapper": edits the app's controller bindings.
+    void MapMIDIControls();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -12,10 +12,13 @@
 #include "apply_effects_window.h"
 #include "edit_categories_window.h"
 #include "event_editor_window.h"
+#include "midi_mapper_window.h"
 #include "mixdown_window.h"
+#include "mixer_board_window.h"
 #include "mixing_helper_window.h"
 #include "music_database_window.h"
 #include "playlist_window.h"
+#include "sample_database_window.h"
 #include "set_window.h"
 #include "model/track.h"
 #include "views/music_database_view.h"
@@ -147,6 +150,7 @@ public:
         QFile::remove(wave);
 
         SetEditor(set);
+        LiveWindows();
 
         // The main window with the library windows side by side.
         for (WindowKind kind : {WindowKind::FindMusic, WindowKind::SongProfile, WindowKind::LoadFiles,
@@ -221,6 +225,59 @@ public:
             state.SelectOnly(1, first->GetEvents().GetHead()->GetItem());
         app.Registry().Open(WindowKind::EventEditor, *view.TrackList(), false);
         Save(Frame(WindowKind::EventEditor, 760, 480), "Event Editor");
+    }
+
+    // The mixer board over the set editor's set playing on the silent
+    // device, the sample database with a sample on the first trigger slot,
+    // and the MIDI Control Mapper holding one binding of each kind (taken
+    // back when it closes).
+    void LiveWindows() {
+        CVantorApp& app = m_workstation.App();
+        if (auto* editor = m_workstation.Find<SetWindow>(WindowKind::MusicSet)) {
+            if (editor->StartSet(SetWindow::StartPoint::Beginning, &NullDeviceId())) {
+                MixerBoardWindow* board = editor->OpenMixerBoard();
+                if (board) board->Fader(1)->setValue(700);
+                Save(board, "Mixer Board");
+                if (board) board->close();
+                editor->StopSet(false);
+            } else {
+                m_failures.push_back("Mixer Board: the set did not play");
+            }
+        }
+
+        // The demo keeps no samples: its songs stand in for them.
+        if (app.Database().GetSampleCount() == 0)
+            for (const std::string& key : app.Database().SortedSongKeys(CMusicDatabase::kSortTitle))
+                if (RefPtr<CSongProfile> song = app.Database().GetSong(key)) app.Database().PutSample(*song);
+        app.Registry().Open(WindowKind::SampleDatabase, std::any(), false);
+        if (auto* samples = m_workstation.Find<SampleDatabaseWindow>(WindowKind::SampleDatabase)) {
+            samples->Samples()->setCurrentRow(0);
+            samples->Preset(1)->click();
+        }
+        Save(Frame(WindowKind::SampleDatabase, 620, 360), "Sample Database");
+
+        MidiMapperWindow mapper(app, &m_workstation.Main());
+        mapper.show();
+        const struct {
+            CMIDIControlMapperView::Kind kind;
+            const char* channel;
+            const char* control;
+            const char* field;
+            const char* value;
+        } bindings[] = {{CMIDIControlMapperView::Kind::TrackEffect, "0", "7", "Track #", "2"},
+                        {CMIDIControlMapperView::Kind::TriggerSample, "0", "20", "Trigger Sample #", "1"},
+                        {CMIDIControlMapperView::Kind::SampleVolume, "1", "20", "Volume Sample #", "9"}};
+        for (const auto& binding : bindings) {
+            // A refusal would wait for an answer: no effect, no effect binding.
+            if (binding.kind == CMIDIControlMapperView::Kind::TrackEffect && mapper.Effects()->count() == 0) continue;
+            mapper.KindButton(binding.kind)->click();
+            mapper.Field("Channel")->setText(binding.channel);
+            mapper.Field("Control Number")->setText(binding.control);
+            mapper.Field(binding.field)->setText(binding.value);
+            mapper.Button("Add")->click();
+        }
+        Save(&mapper, "MIDI Control Mapper");
+        mapper.reject();
     }
 
     struct Crossfade {

@@ -11,6 +11,7 @@
 #include "load_files_window.h"
 #include "music_database_window.h"
 #include "playlist_window.h"
+#include "sample_database_window.h"
 #include "set_window.h"
 #include "song_profile_window.h"
 
@@ -95,8 +96,11 @@ void Workstation::MakeWindow(WindowKind kind) {
                 content = new EventEditorWindow(app, *parameters);
             break;
         }
+        case WindowKind::SampleDatabase:
+            if (app.SampleBank()) content = new SampleDatabaseWindow(app, *m_main);
+            break;
         // The segment designer, the segment editor, the mixing
-        // designs, the sample database and the mixer board have no window yet.
+        // designs and the mixer board have no window yet.
         default: break;
     }
     if (content) m_main->AddWindow(kind, content);
