@@ -220,6 +220,8 @@ bool CVantorApp::IsTriggerSampleEnabled(int32_t slot) const {
 
 bool CVantorApp::TriggerSample(int32_t slot) {
     if (!IsTriggerSampleEnabled(slot)) return false;
+    // While a set plays on the sound server its bank is the one heard.
+    if (auto link = m_linkInUse.Get()) return link->TriggerSample(slot);
     m_samples->TriggerSlot(slot);
     return true;
 }

@@ -8,10 +8,15 @@
 #include "control/midi_input.h"
 #include "control/sample_bank.h"
 #include "platform/clipboard.h"
+#include "platform/null_audio_device.h"
+#include "platform/runtime_directory.h"
 #include "platform/scripted_user_interface.h"
 #include "shell/test_desk.h"
+#include "server/server_dlg.h"
+#include "server/server_pipe.h"
 #include "shell/vantor_app.h"
 #include "support/temp_dir.h"
+#include "support/wait_until.h"
 #include "support/wave_bytes.h"
 #include "views/configuration_dialog.h"
 #include "views/database_update.h"
@@ -345,6 +350,40 @@ TEST_F(VantorAppTest, SetAudioSharesTheOneServerLinkAndHandsTheControllersOverAn
     EXPECT_EQ(app->MIDIInput()->GetRecords(1, 20).size(), 1u);
     EXPECT_EQ(app->MIDIInput()->GetRecords(1, 21).size(), 1u);
     EXPECT_EQ(app->MIDIInput()->GetCellCount(), 2);
+}
+
+TEST_F(VantorAppTest, ThreadedSampleButtonsFireOnTheServerWhileALinkIsInUse) {
+    const std::string wave = dir / "horn.wav";
+    {
+        std::ofstream out(wave, std::ios::binary);
+        out << test::WaveHeader(2, 44100, 44100) << std::string(44100 * 4, '\0');
+        CSampleBank bank;
+        ASSERT_TRUE(bank.LoadSlot(0, "Horn", wave));
+        ASSERT_TRUE(bank.SavePresets(dir / CSampleBank::kDefaultPresets));
+    }
+    ASSERT_TRUE(Start());
+    test::TempDir runtime{"shell-samples-run"};
+    ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    CConfiguration config;
+    config.SetDefaults();
+    CServerDlg dialog(config, nullptr, nullptr);
+    auto clock = std::make_shared<RealAudioClock>();
+    CSampleBank serverBank{std::nullopt,
+                           [clock](const DeviceId*) { return std::make_unique<NullAudioDevice>(clock); }};
+    ASSERT_TRUE(serverBank.LoadSlot(0, "Horn", wave));
+    dialog.SetSampleBank(&serverBank);
+    CServerPipe pipe(&dialog, nullptr);
+    ASSERT_TRUE(pipe.Listen(RuntimeDirectory::PathOf("KAVRO-shell-samples").Value()));
+    ASSERT_TRUE(pipe.Start());
+    app->ServerLinkInUse().Set(std::make_shared<CServerLink>("KAVRO-shell-samples"));
+
+    // The button plays on the server; the workstation's own bank stays quiet.
+    ASSERT_TRUE(app->TriggerSample(0));
+    EXPECT_TRUE(test::WaitUntil([&] { return serverBank.Slot(0).IsPlaying(); }));
+    EXPECT_FALSE(app->SampleBank()->Slot(0).IsPlaying());
+    EXPECT_FALSE(app->TriggerSample(1)) << "an empty slot fires nowhere";
+    app->ServerLinkInUse().Set(nullptr);
+    pipe.Join(5);
 }
 
 TEST_F(VantorAppTest, ConnectOpensNothingWhileASetIsOpenOrTheServerIsOff) {
