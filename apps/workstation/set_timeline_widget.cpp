@@ -155,10 +155,30 @@ void SetTimelineWidget::mousePressEvent(QMouseEvent* event) {
         Changed();
         return;
     }
+    if (event->button() == Qt::RightButton) {
+        // A right click selects the segment under it as a plain click would, then offers its menu.
+        if (m_view.HitAt(at.x(), at.y(), g, false) == DragKind::None || g.RowAt(at.y()) < 1) return;
+        m_view.MousePress(at.x(), at.y(), g, false);
+        m_view.MouseRelease(at.x(), at.y());
+        Changed();
+        if (onContextMenu) onContextMenu(mapToGlobal(at));
+        return;
+    }
     if (event->button() != Qt::LeftButton) return;
     m_pressed = true;
     m_view.MousePress(at.x(), at.y(), g, (event->modifiers() & Qt::ControlModifier) != 0);
     Changed();
+}
+
+void SetTimelineWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const TimelineGeometry g = Geometry();
+    if (event->button() != Qt::LeftButton || g.RowAt(at.y()) < 1 ||
+        m_view.HitAt(at.x(), at.y(), g, false) == DragKind::None) {
+        mousePressEvent(event);
+        return;
+    }
+    if (onSegmentDoubleClicked) onSegmentDoubleClicked();
 }
 
 void SetTimelineWidget::mouseMoveEvent(QMouseEvent* event) {
