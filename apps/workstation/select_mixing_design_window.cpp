@@ -21,8 +21,9 @@ SelectMixingDesignWindow::SelectMixingDesignWindow(CSelectMixingDesignDialog& di
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     m_ok = buttons->button(QDialogButtonBox::Ok);
-    m_ok->setEnabled(false);
     connect(m_designs, &QListWidget::currentRowChanged, this, [this](int row) { m_ok->setEnabled(row >= 0); });
+    m_designs->setCurrentRow(dialog.GetDesigns().empty() ? -1 : 0);
+    m_ok->setEnabled(m_designs->currentRow() >= 0);
     connect(m_designs, &QListWidget::itemDoubleClicked, this, [this] { Confirm(); });
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { Confirm(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -8,9 +8,9 @@
 
 namespace vantor::gui {
 
-// "Select Mixing Design": the song's "Title:" and its "Mixing Designs".
-// OK is available once a design is chosen and hands the choice to the
-// dialog; a double-click on a design is the same.
+// "Select Mixing Design": the song's "Title:" and its "Mixing Designs",
+// the first chosen. OK hands the choice to the dialog; a double-click on a
+// design is the same.
 class SelectMixingDesignWindow : public QDialog {
 public:
     SelectMixingDesignWindow(CSelectMixingDesignDialog& dialog, QWidget* parent = nullptr);

@@ -157,11 +157,7 @@ void SetTimelineWidget::mousePressEvent(QMouseEvent* event) {
     }
     if (event->button() == Qt::RightButton) {
         // A right click selects the segment under it as a plain click would, then offers its menu.
-        if (m_view.HitAt(at.x(), at.y(), g, false) == DragKind::None || g.RowAt(at.y()) < 1) return;
-        m_view.MousePress(at.x(), at.y(), g, false);
-        m_view.MouseRelease(at.x(), at.y());
-        Changed();
-        if (onContextMenu) onContextMenu(mapToGlobal(at));
+        if (SelectSegmentAt(at) && onContextMenu) onContextMenu(mapToGlobal(at));
         return;
     }
     if (event->button() != Qt::LeftButton) return;
@@ -171,14 +167,20 @@ void SetTimelineWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void SetTimelineWidget::mouseDoubleClickEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
-    const TimelineGeometry g = Geometry();
-    if (event->button() != Qt::LeftButton || g.RowAt(at.y()) < 1 ||
-        m_view.HitAt(at.x(), at.y(), g, false) == DragKind::None) {
+    if (event->button() != Qt::LeftButton || !SelectSegmentAt(event->position().toPoint())) {
         mousePressEvent(event);
         return;
     }
     if (onSegmentDoubleClicked) onSegmentDoubleClicked();
+}
+
+bool SetTimelineWidget::SelectSegmentAt(const QPoint& at) {
+    const TimelineGeometry g = Geometry();
+    if (g.RowAt(at.y()) < 1 || m_view.HitAt(at.x(), at.y(), g, false) == DragKind::None) return false;
+    m_view.MousePress(at.x(), at.y(), g, false);
+    m_view.MouseRelease(at.x(), at.y());
+    Changed();
+    return true;
 }
 
 void SetTimelineWidget::mouseMoveEvent(QMouseEvent* event) {

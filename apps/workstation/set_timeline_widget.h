@@ -79,6 +79,9 @@ private:
     void RepaintColumn(double seconds);
     void Changed();
     QString ToolTipAt(const QPoint& at) const;
+    // A segment of an audio row under the point becomes selected as by a
+    // plain click; false when there is none.
+    bool SelectSegmentAt(const QPoint& at);
 
     CMusicSetView& m_view;
     SegmentWaveforms m_waveforms;

@@ -12,12 +12,13 @@ SingleSegmentEditorWindow* SingleSegmentEditorWindow::Open(CVantorApp& app,
     if (!parameters.setView || !parameters.request.event) return nullptr;
     auto view = std::make_unique<CSingleSegmentEditorView>(app.UserInterface(), app.Database(), *parameters.setView);
     if (!view->Open(parameters.request)) return nullptr;
-    return new SingleSegmentEditorWindow(std::move(view), parameters);
+    return new SingleSegmentEditorWindow(app, std::move(view), parameters);
 }
 
-SingleSegmentEditorWindow::SingleSegmentEditorWindow(std::unique_ptr<CSingleSegmentEditorView> view,
+SingleSegmentEditorWindow::SingleSegmentEditorWindow(CVantorApp& app, std::unique_ptr<CSingleSegmentEditorView> view,
                                                      const SingleSegmentEditorParameters& parameters)
-    : m_view(std::move(view)), m_event(parameters.request.event), m_set(&parameters.setView->GetSet()) {
+    : m_app(app), m_view(std::move(view)), m_track(parameters.request.track), m_event(parameters.request.event),
+      m_set(&parameters.setView->GetSet()) {
     setWindowTitle(QString::fromStdString(m_view->GetTitle()));
     auto* layout = new QVBoxLayout(this);
     m_waveform = new MixWaveformWidget(
@@ -86,6 +87,8 @@ bool SingleSegmentEditorWindow::Apply() {
     Push();
     if (!m_view->Apply()) return false;
     Pull();
+    m_app.Registry().Broadcast(WindowKind::SingleSegmentEditor,
+                               Notification{kTrackChanged, std::any(m_track), std::any()});
     return true;
 }
 

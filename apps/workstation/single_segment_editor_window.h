@@ -20,7 +20,7 @@ struct SingleSegmentEditorParameters {
 // "Edit Segment - <name> (<song>)": the segment's waveform as it plays and
 // its fields, with Revert, Apply, OK (Apply, then close) and Cancel. Its set
 // editor tells it when it closes: the editor then lets go of the set and
-// closes as well.
+// closes as well. After an Apply the set editors hear that the track changed.
 class SingleSegmentEditorWindow : public WindowContent {
 public:
     // Null, after telling the user, when the segment's song has no profile.
@@ -39,7 +39,7 @@ public:
     void OnNotification(const Notification& notification) override;
 
 private:
-    SingleSegmentEditorWindow(std::unique_ptr<CSingleSegmentEditorView> view,
+    SingleSegmentEditorWindow(CVantorApp& app, std::unique_ptr<CSingleSegmentEditorView> view,
                               const SingleSegmentEditorParameters& parameters);
     // The view's fields into the line edits, and back.
     void Pull();
@@ -47,7 +47,9 @@ private:
     bool Apply();
     void CloseFrame();
 
+    CVantorApp& m_app;
     std::unique_ptr<CSingleSegmentEditorView> m_view;
+    CTrack* m_track;
     // Held so that the set editor can still tell whether it is in its track.
     RefPtr<CEvent> m_event;
     const CMusicSet* m_set;

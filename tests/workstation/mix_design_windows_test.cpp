@@ -8,6 +8,7 @@
 #include "editing/editing_fixtures.h"
 #include "manage_mix_designs_window.h"
 #include "model/set_clipboard.h"
+#include "music_database_window.h"
 #include "select_mixing_design_window.h"
 #include "set_window.h"
 #include "single_segment_editor_window.h"
@@ -30,7 +31,7 @@ protected:
         ASSERT_NE(window, nullptr);
         timeline = window->Timeline();
         set = &window->View().GetSet();
-        a = test::AddSegment(*set, 1, 0, 44100, 132300, 1.0, songs[0], "A");
+        a = test::AddSegment(*set, 1, 0, 44100, 132300, 1.0, songs[0], "A", 124.0);
         test::AddSegment(*set, 2, 22050, 0, 88200, 1.0, songs[1], "B");
         timeline->SetScale(0.01);
         timeline->ScrollTo(0);
@@ -69,6 +70,8 @@ protected:
             workstation->Main().activateWindow();
             EXPECT_TRUE(QTest::qWaitForWindowActive(&workstation->Main()));
         }
+        // The keys reach the set editor while it is the active window.
+        Frame(WindowKind::MusicSet)->BringToTop();
         timeline->setFocus();
         QTest::keyClick(timeline, Qt::Key_Z, Qt::ControlModifier);
         Settle();
@@ -151,19 +154,16 @@ TEST_F(MixDesignWindowsTest, ApplyDesignThroughTheSelectDialogChangesTheSetAndOn
     EXPECT_FALSE(window->Command("Apply Design")->isEnabled());
 
     Click(1, 6.0);
-    bool okWaited = false;
     modal = [&](QWidget* shown) {
         auto* dialog = dynamic_cast<gui::SelectMixingDesignWindow*>(shown);
         ASSERT_NE(dialog, nullptr);
         ASSERT_EQ(dialog->Designs()->count(), 1);
         EXPECT_EQ(dialog->Designs()->item(0)->text(), "Build up (Within)");
-        okWaited = !dialog->OkButton()->isEnabled();
-        dialog->Designs()->setCurrentRow(0);
+        EXPECT_EQ(dialog->Designs()->currentRow(), 0);
         QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
     };
     Trigger("Apply Design");
     EXPECT_FALSE(modal);
-    EXPECT_TRUE(okWaited);
 
     EXPECT_NE(Bytes(), before);
     // C now ends where the design's primary segment begins in the song; A
@@ -217,8 +217,12 @@ TEST_F(MixDesignWindowsTest, MakeMixSuggestionListsTheFittingSongsInTheMusicData
     Click(1, 1.0);
     Trigger("Make Mix Suggestion");
     Settle();
-    // The database window opens on the suggested keys: at least A's own song.
-    EXPECT_TRUE(workstation->App().Registry().IsOpen(WindowKind::MusicDatabase));
+    // The database window shows the suggested songs: of the fixture's songs
+    // at 124, 128 and 132 beats per minute only A's own is within reach.
+    auto* database = workstation->Find<gui::MusicDatabaseWindow>(WindowKind::MusicDatabase);
+    ASSERT_NE(database, nullptr);
+    ASSERT_EQ(database->View().GetRows().size(), 1u);
+    EXPECT_EQ(database->View().GetRows().front().song->GetKey(), songs[0]);
 }
 
 TEST_F(MixDesignWindowsTest, ManageMixDesignsRemovesADesignFromTheStoredProfileOnlyAfterYes) {
@@ -233,7 +237,6 @@ TEST_F(MixDesignWindowsTest, ManageMixDesignsRemovesADesignFromTheStoredProfileO
     EXPECT_EQ(manage->WithinList()->item(0)->text(), "One");
     ASSERT_EQ(manage->MixOutList()->count(), 1);
     EXPECT_EQ(manage->MixOutList()->item(0)->text(), "Two");
-    EXPECT_FALSE(manage->RemoveWithinButton()->isEnabled());
 
     manage->WithinList()->setCurrentRow(0);
     boxes.Queue(QMessageBox::No);
@@ -251,6 +254,7 @@ TEST_F(MixDesignWindowsTest, ManageMixDesignsRemovesADesignFromTheStoredProfileO
     EXPECT_EQ(Stored(0)->GetWithinSongDesigns().GetCount(), 0);
     EXPECT_EQ(Stored(0)->GetMixOutDesigns().GetCount(), 1);
     EXPECT_EQ(manage->WithinList()->count(), 0);
+    EXPECT_FALSE(manage->RemoveWithinButton()->isEnabled());
     EXPECT_EQ(manage->MixOutList()->count(), 1);
 }
 
@@ -290,6 +294,8 @@ TEST_F(MixDesignWindowsTest, TheSegmentEditorRefusesABadRatioAndAppliesAGoodOneA
     EXPECT_EQ(segment.GetEnd(), 132300);
     EXPECT_NE(Bytes(), before);
 
+    // The set editor heard of the change: its Undo takes it back.
+    EXPECT_TRUE(window->Command("Undo")->isEnabled());
     Undo();
     EXPECT_EQ(Bytes(), before);
 }
