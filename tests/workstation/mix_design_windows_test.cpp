@@ -8,6 +8,7 @@
 #include "editing/editing_fixtures.h"
 #include "manage_mix_designs_window.h"
 #include "model/set_clipboard.h"
+#include "platform/clipboard.h"
 #include "music_database_window.h"
 #include "select_mixing_design_window.h"
 #include "set_window.h"
@@ -298,6 +299,29 @@ TEST_F(MixDesignWindowsTest, TheSegmentEditorRefusesABadRatioAndAppliesAGoodOneA
     EXPECT_TRUE(window->Command("Undo")->isEnabled());
     Undo();
     EXPECT_EQ(Bytes(), before);
+}
+
+TEST_F(MixDesignWindowsTest, ASegmentErasedAndCommittedUnderItsEditorGoesToTheClipboardOnApply) {
+    Click(1, 1.0);
+    Trigger("Segment Properties");
+    auto* editor = workstation->Find<gui::SingleSegmentEditorWindow>(WindowKind::SingleSegmentEditor);
+    ASSERT_NE(editor, nullptr);
+    Click(1, 1.0);
+    Trigger("Erase");
+    Trigger("Commit Changes");
+    ASSERT_EQ(set->GetTrack(1)->GetEvents().GetCount(), 0);
+    test::ClearClipboard();
+    const auto before = Bytes();
+
+    editor->NameField()->setText("Kept");
+    QTest::mouseClick(editor->ApplyButton(), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(Count(boxes.Texts(), "Segment no longer exists in track. Segment has been placed on the clipboard."), 1u);
+    EXPECT_EQ(Bytes(), before);
+    Clipboard& clipboard = Clipboard::Instance();
+    const uint32_t format = clipboard.FindFormat(kSegmentDesignFormat);
+    ASSERT_NE(format, 0u);
+    EXPECT_TRUE(clipboard.GetData(format));
 }
 
 TEST_F(MixDesignWindowsTest, SeveralSegmentEditorsOpenAndCloseWithTheirSetEditor) {
