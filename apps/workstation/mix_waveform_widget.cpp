@@ -9,15 +9,22 @@
 namespace vantor::gui {
 
 MixWaveformWidget::MixWaveformWidget(CMixingHelperView& view, int song, QWidget* parent)
-    : QWidget(parent), m_view(view), m_song(song) {
+    : QWidget(parent), m_view(&view), m_song(song), m_caption(song == 0 ? "Song #1" : "Song #2") {
+    setMinimumHeight(120);
+    setMinimumWidth(400);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+MixWaveformWidget::MixWaveformWidget(Columns columns, QString caption, QWidget* parent)
+    : QWidget(parent), m_columns(std::move(columns)), m_caption(std::move(caption)) {
     setMinimumHeight(120);
     setMinimumWidth(400);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
 void MixWaveformWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
-    m_view.Click(m_song, static_cast<int>(event->position().x()));
+    if (!m_view || event->button() != Qt::LeftButton) return;
+    m_view->Click(m_song, static_cast<int>(event->position().x()));
     update();
     if (onCursorMoved) onCursorMoved();
 }
@@ -29,16 +36,18 @@ void MixWaveformWidget::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), QColor(18, 20, 24));
     const double middle = h / 2.0;
 
-    for (const CMixingHelperView::Beat& beat : m_view.GetBeatRuler(m_song)) {
-        if (beat.x < 0 || beat.x >= w) continue;
-        painter.setPen(beat.bar ? QColor(90, 96, 130) : QColor(44, 48, 64));
-        painter.drawLine(beat.x, 0, beat.x, h);
+    if (m_view) {
+        for (const CMixingHelperView::Beat& beat : m_view->GetBeatRuler(m_song)) {
+            if (beat.x < 0 || beat.x >= w) continue;
+            painter.setPen(beat.bar ? QColor(90, 96, 130) : QColor(44, 48, 64));
+            painter.drawLine(beat.x, 0, beat.x, h);
+        }
     }
     painter.setPen(QColor(60, 64, 72));
     painter.drawLine(0, static_cast<int>(middle), w, static_cast<int>(middle));
 
     // The helper draws as many columns as its width; the widgets share it.
-    const auto columns = m_view.GetWaveform(m_song);
+    const auto columns = m_view ? m_view->GetWaveform(m_song) : m_columns ? m_columns(w) : std::vector<WaveformColumn>{};
     const double half = h / 2.0 - 2;
     painter.setPen(m_song == 0 ? QColor(64, 200, 220) : QColor(230, 150, 230));
     const int count = std::min(w, static_cast<int>(columns.size()));
@@ -54,7 +63,7 @@ void MixWaveformWidget::paintEvent(QPaintEvent*) {
         painter.drawText(rect(), Qt::AlignCenter, "No waveform");
     }
 
-    const int cursor = m_view.CursorX(m_song);
+    const int cursor = m_view ? m_view->CursorX(m_song) : -1;
     if (cursor >= 0 && cursor < w) {
         QPen pen(QColor(240, 240, 240));
         pen.setWidth(2);
@@ -62,7 +71,7 @@ void MixWaveformWidget::paintEvent(QPaintEvent*) {
         painter.drawLine(cursor, 0, cursor, h);
     }
     painter.setPen(QColor(200, 200, 200));
-    painter.drawText(QPointF(6, 14), m_song == 0 ? "Song #1" : "Song #2");
+    painter.drawText(QPointF(6, 14), m_caption);
 }
 
 }  // namespace vantor::gui

@@ -20,6 +20,7 @@
 #include "playlist_window.h"
 #include "sample_database_window.h"
 #include "set_window.h"
+#include "single_segment_editor_window.h"
 #include "model/track.h"
 #include "views/music_database_view.h"
 #include "workstation.h"
@@ -225,6 +226,14 @@ public:
             state.SelectOnly(1, first->GetEvents().GetHead()->GetItem());
         app.Registry().Open(WindowKind::EventEditor, *view.TrackList(), false);
         Save(Frame(WindowKind::EventEditor, 760, 480), "Event Editor");
+
+        // The editor of that first segment; it closes with the set editor.
+        if (auto request = view.CurrentSegment()) {
+            app.Registry().Open(WindowKind::SingleSegmentEditor, SingleSegmentEditorParameters{*request, &view}, false);
+            Save(Frame(WindowKind::SingleSegmentEditor, 640, 420), "Segment Properties");
+        } else {
+            m_failures.push_back("Segment Properties: no segment on track 1");
+        }
     }
 
     // The mixer board over the set editor's set playing on the silent

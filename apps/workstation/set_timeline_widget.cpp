@@ -178,10 +178,32 @@ void SetTimelineWidget::mousePressEvent(QMouseEvent* event) {
         Changed();
         return;
     }
+    if (event->button() == Qt::RightButton) {
+        // A right click selects the segment under it as a plain click would, then offers its menu.
+        if (SelectSegmentAt(at) && onContextMenu) onContextMenu(mapToGlobal(at));
+        return;
+    }
     if (event->button() != Qt::LeftButton) return;
     m_pressed = true;
     m_view.MousePress(at.x(), at.y(), g, (event->modifiers() & Qt::ControlModifier) != 0);
     Changed();
+}
+
+void SetTimelineWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !SelectSegmentAt(event->position().toPoint())) {
+        mousePressEvent(event);
+        return;
+    }
+    if (onSegmentDoubleClicked) onSegmentDoubleClicked();
+}
+
+bool SetTimelineWidget::SelectSegmentAt(const QPoint& at) {
+    const TimelineGeometry g = Geometry();
+    if (g.RowAt(at.y()) < 1 || m_view.HitAt(at.x(), at.y(), g, false) == DragKind::None) return false;
+    m_view.MousePress(at.x(), at.y(), g, false);
+    m_view.MouseRelease(at.x(), at.y());
+    Changed();
+    return true;
 }
 
 void SetTimelineWidget::mouseMoveEvent(QMouseEvent* event) {

@@ -62,12 +62,17 @@ public:
     // edits, markers) and after zoom or scroll.
     std::function<void()> onChanged;
     std::function<void()> onViewMoved;
+    // A right click on a segment, which it selected first: the point on the screen.
+    std::function<void(const QPoint& global)> onContextMenu;
+    // A double click on a segment, which the first click selected.
+    std::function<void()> onSegmentDoubleClicked;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -80,6 +85,9 @@ private:
     void RepaintColumn(double seconds);
     void Changed();
     QString ToolTipAt(const QPoint& at) const;
+    // A segment of an audio row under the point becomes selected as by a
+    // plain click; false when there is none.
+    bool SelectSegmentAt(const QPoint& at);
 
     CMusicSetView& m_view;
     SegmentWaveforms m_waveforms;

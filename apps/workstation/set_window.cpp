@@ -10,6 +10,7 @@
 
 #include "apply_effects_window.h"
 #include "check_set_window.h"
+#include "create_mixing_design_window.h"
 #include "fade_tempo_window.h"
 #include "insert_segment_window.h"
 #include "mixing_helper_window.h"
@@ -19,6 +20,8 @@
 #include "model/track.h"
 #include "platform/clipboard.h"
 #include "segment_designer_window.h"
+#include "select_mixing_design_window.h"
+#include "single_segment_editor_window.h"
 #include "track_effects_window.h"
 
 namespace vantor::gui {
@@ -75,6 +78,8 @@ SetWindow::SetWindow(CVantorApp& app, std::shared_ptr<CSetDocument> document)
     BuildMenus(bar);
     ConnectRunners();
     m_timeline->onChanged = [this] { AfterChange(); };
+    m_timeline->onContextMenu = [this](const QPoint& global) { SegmentMenu(global); };
+    m_timeline->onSegmentDoubleClicked = [this] { SegmentProperties(); };
     m_timeline->onViewMoved = [this] {
         UpdateScrollBars();
         UpdateStatus();
@@ -96,6 +101,10 @@ SetWindow::SetWindow(CVantorApp& app, std::shared_ptr<CSetDocument> document)
 
 SetWindow::~SetWindow() {
     m_cursorTimer.stop();
+    // The segment editors work on this editor's view, which goes with it.
+    const Notification closing{kSetClosing, std::any(), std::any(&m_view->GetSet())};
+    for (IRegistryWindow* window : m_app.Registry().GetWindows(WindowKind::SingleSegmentEditor))
+        m_app.Registry().Send(*window, closing);
 }
 
 QAction* SetWindow::Add(QMenu* menu, const QString& text, const QKeySequence& shortcut, std::function<void()> run) {
@@ -158,6 +167,11 @@ void SetWindow::BuildMenus(QMenuBar* bar) {
     Add(segment, "&Edit Segment", {}, [this, &v] { Run([&v] { v.EditSegment(); }); });
     Add(segment, "&Split Segment", QKeySequence("S"), [this, &v] { Run([&v] { v.SplitSegment(); }); });
     Add(segment, "Copy To Profile", {}, [this, &v] { Run([&v] { v.CopyToProfile(); }); });
+    Add(segment, "Segment Properties...", {}, [this] { SegmentProperties(); });
+    segment->addSeparator();
+    Add(segment, "Make Mix Suggestion", {}, [this] { MakeMixSuggestion(); });
+    Add(segment, "Create Mix Design", {}, [this, &v] { Run([this, &v] { v.CreateMixDesign(m_createDesign); }); });
+    Add(segment, "Apply Design", {}, [this, &v] { Run([this, &v] { v.ApplyDesign(m_selectDesign); }); });
     segment->addSeparator();
     Add(segment, "&Add Effect...", QKeySequence("E"), [this, &v] { Run([&v] { v.AddEffect(); }); });
     for (int slot = 0; slot < CApplyEffectsDialog::kQuickPresets; ++slot)
@@ -237,6 +251,14 @@ void SetWindow::ConnectRunners() {
         ApplyEffectsWindow window(dialog, &m_app.Effects(), m_view->GetState().GetSampleRate(), this);
         return window.exec() == QDialog::Accepted;
     });
+    m_createDesign = [this](CCreateMixingDesignDialog& dialog) {
+        CreateMixingDesignWindow window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
+    m_selectDesign = [this](CSelectMixingDesignDialog& dialog) {
+        SelectMixingDesignWindow window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
     v.SetTrackChangedListener([this](CTrack* track) {
         m_app.Registry().Broadcast(WindowKind::MusicSet, Notification{kTrackChanged, std::any(track), std::any()});
     });
@@ -275,6 +297,9 @@ void SetWindow::UpdateCommands() {
     enable("Edit Segment", segment);
     enable("Split Segment", segment);
     enable("Copy To Profile", segment);
+    enable("Segment Properties", segment);
+    enable("Make Mix Suggestion", segment);
+    enable("Apply Design", audio != SetEditorState::kNoTrack);
     enable("Track List", state.IsAudioTrack(state.GetSelectedTrack()));
     enable("Track Effects", state.IsAudioTrack(state.GetSelectedTrack()));
     for (int slot = 0; slot < CApplyEffectsDialog::kQuickPresets; ++slot)
@@ -407,6 +432,25 @@ void SetWindow::CheckSet() {
         m_timeline->ScrollTo(m_view->GetViewStartTime());
         AfterChange();
     }
+}
+
+void SetWindow::SegmentMenu(const QPoint& global) {
+    UpdateCommands();
+    QMenu menu(this);
+    for (const char* name : {"Make Mix Suggestion", "Create Mix Design", "Apply Design", "Copy To Profile", "Edit Segment"})
+        menu.addAction(Command(name));
+    menu.exec(global);
+}
+
+void SetWindow::SegmentProperties() {
+    auto request = m_view->CurrentSegment();
+    if (!request) return;
+    m_app.Registry().Open(WindowKind::SingleSegmentEditor, SingleSegmentEditorParameters{*request, m_view.get()}, false);
+}
+
+void SetWindow::MakeMixSuggestion() {
+    std::vector<std::string> keys = m_view->MakeMixSuggestion();
+    if (!keys.empty()) m_app.ShowKeys(std::move(keys));
 }
 
 void SetWindow::OnNotification(const Notification& notification) {

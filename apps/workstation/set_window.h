@@ -72,6 +72,12 @@ private:
     void OpenEventEditor(const std::optional<EventEditorParameters>& parameters);
     void TrackEffects();
     void CheckSet();
+    // The menu of a segment under a right click, at a point of the screen.
+    void SegmentMenu(const QPoint& global);
+    // Opens the editor of the current segment.
+    void SegmentProperties();
+    // The songs that fit the current segment, shown in the music database.
+    void MakeMixSuggestion();
 
     CVantorApp& m_app;
     std::shared_ptr<CSetDocument> m_document;
@@ -85,6 +91,8 @@ private:
     // The Mixing Helper's audition.
     CSetPlayer m_auditionPlayer;
     QTimer m_cursorTimer;
+    CMusicSetView::CreateDesignRunner m_createDesign;
+    CMusicSetView::SelectDesignRunner m_selectDesign;
 };
 
 }  // namespace vantor::gui

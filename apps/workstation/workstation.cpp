@@ -9,10 +9,12 @@
 #include "event_editor_window.h"
 #include "find_music_window.h"
 #include "load_files_window.h"
+#include "manage_mix_designs_window.h"
 #include "music_database_window.h"
 #include "playlist_window.h"
 #include "sample_database_window.h"
 #include "set_window.h"
+#include "single_segment_editor_window.h"
 #include "song_profile_window.h"
 
 namespace vantor::gui {
@@ -99,8 +101,14 @@ void Workstation::MakeWindow(WindowKind kind) {
         case WindowKind::SampleDatabase:
             if (app.SampleBank()) content = new SampleDatabaseWindow(app, *m_main);
             break;
-        // The segment designer, the segment editor, the mixing
-        // designs and the mixer board have no window yet.
+        case WindowKind::ManageMixDesigns:
+            content = new ManageMixDesignsWindow(app, OpeningData<RefPtr<CSongProfile>>(app, kind));
+            break;
+        case WindowKind::SingleSegmentEditor:
+            content = SingleSegmentEditorWindow::Open(app, OpeningData<SingleSegmentEditorParameters>(app, kind));
+            break;
+        // The segment designer and the mixer board open from a set editor,
+        // as dialogs of its own.
         default: break;
     }
     if (content) m_main->AddWindow(kind, content);

@@ -104,6 +104,12 @@ void CMusicSetView::Paste() {
 }
 
 std::optional<EditSegmentRequest> CMusicSetView::EditSegment() {
+    auto request = CurrentSegment();
+    if (request && m_designer) m_designer(*request);
+    return request;
+}
+
+std::optional<EditSegmentRequest> CMusicSetView::CurrentSegment() {
     const int32_t t = m_state.FirstTrackWithSelection();
     if (t < 1) return std::nullopt;
     CEvent* event = m_state.GetCurrentEvent(t);
@@ -117,7 +123,6 @@ std::optional<EditSegmentRequest> CMusicSetView::EditSegment() {
     request.history = &m_state.GetHistory();
     request.songTime = std::max(0.0, segment.GetRatio() * segment.GetStart() / rate +
                                          (m_state.GetLeftMarker() - event->GetPosition() / rate));
-    if (m_designer) m_designer(request);
     return request;
 }
 

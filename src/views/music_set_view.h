@@ -107,6 +107,9 @@ public:
     // Hands the current segment to the segment designer; nothing when no
     // audio segment is current.
     std::optional<EditSegmentRequest> EditSegment();
+    // What Edit Segment hands over, without opening the designer: for the
+    // editor of a single segment.
+    std::optional<EditSegmentRequest> CurrentSegment();
     // The designer's changed design for the event it was given.
     bool ReplaceSegment(const EditSegmentRequest& request, const CSegmentDesign& design);
     bool SplitSegment();
