@@ -59,6 +59,15 @@ protected:
         app = std::make_unique<CVantorApp>(ui, frame);
         desk = std::make_unique<Desk>(app->Registry());
     }
+    // A one-second wave in slot 0 of the default presets; its path.
+    std::string SaveHornAsDefaultPresets() {
+        const std::string wave = dir / "horn.wav";
+        std::ofstream(wave, std::ios::binary) << test::WaveHeader(2, 44100, 44100) << std::string(44100 * 4, '\0');
+        CSampleBank bank;
+        EXPECT_TRUE(bank.LoadSlot(0, "Horn", wave));
+        EXPECT_TRUE(bank.SavePresets(dir / CSampleBank::kDefaultPresets));
+        return wave;
+    }
     std::string WriteSet(const std::string& name) {
         ScriptedUserInterface quiet;
         CSetDocument document(quiet);
@@ -104,15 +113,9 @@ TEST_F(VantorAppTest, StartUpOpensTheDatabaseRegistersEveryKindAndTheClipboardFo
 TEST_F(VantorAppTest, StartUpLoadsTheDefaultSamplesAndTheControllerBindingsAndExitLetsThemGo) {
     // A one-second wave in slot 0, saved as the default presets; a trigger
     // and a volume binding saved as the controller bindings.
-    const std::string wave = dir / "horn.wav";
-    {
-        std::ofstream out(wave, std::ios::binary);
-        out << test::WaveHeader(2, 44100, 44100) << std::string(44100 * 4, '\0');
-    }
+    SaveHornAsDefaultPresets();
     {
         CSampleBank bank;
-        ASSERT_TRUE(bank.LoadSlot(0, "Horn", wave));
-        ASSERT_TRUE(bank.SavePresets(dir / CSampleBank::kDefaultPresets));
         CMIDIBindings bindings(bank);
         bindings.Triggers().Add(1, 10, 127, 1);
         bindings.Volumes().Add(1, 11, 1);
@@ -353,14 +356,7 @@ TEST_F(VantorAppTest, SetAudioSharesTheOneServerLinkAndHandsTheControllersOverAn
 }
 
 TEST_F(VantorAppTest, ThreadedSampleButtonsFireOnTheServerWhileALinkIsInUse) {
-    const std::string wave = dir / "horn.wav";
-    {
-        std::ofstream out(wave, std::ios::binary);
-        out << test::WaveHeader(2, 44100, 44100) << std::string(44100 * 4, '\0');
-        CSampleBank bank;
-        ASSERT_TRUE(bank.LoadSlot(0, "Horn", wave));
-        ASSERT_TRUE(bank.SavePresets(dir / CSampleBank::kDefaultPresets));
-    }
+    const std::string wave = SaveHornAsDefaultPresets();
     ASSERT_TRUE(Start());
     test::TempDir runtime{"shell-samples-run"};
     ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
