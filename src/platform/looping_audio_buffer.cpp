@@ -58,6 +58,7 @@ AudioResult LoopingAudioBuffer::Lock(uint32_t offset, uint32_t bytes, AudioRegio
     region->bytes1 = first;
     region->part2 = first < bytes ? m_data.data() : nullptr;
     region->bytes2 = bytes - first;
+    m_locks.fetch_add(1, std::memory_order_release);
     return AudioResult::Ok;
 }
 
@@ -66,6 +67,7 @@ AudioResult LoopingAudioBuffer::Unlock(const AudioRegion& region) {
     const uint8_t* end = begin + m_data.size();
     if (!region.part1 || region.part1 < begin || region.part1 + region.bytes1 > end) return AudioResult::InvalidArgument;
     if (region.bytes2 > 0 && region.part2 != begin) return AudioResult::InvalidArgument;
+    m_unlocks.fetch_add(1, std::memory_order_release);
     return AudioResult::Ok;
 }
 

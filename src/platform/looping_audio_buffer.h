@@ -32,6 +32,10 @@ public:
 
     // How far the write cursor runs ahead of a playing play cursor.
     uint32_t GetWriteLead() const { return m_writeLead; }
+    // Regions handed out by Lock and given back by Unlock so far: equal
+    // counts mean no writer is filling the buffer at this moment.
+    uint64_t GetLockCount() const { return m_locks.load(std::memory_order_acquire); }
+    uint64_t GetUnlockCount() const { return m_unlocks.load(std::memory_order_acquire); }
 
 protected:
     // The bytes start as silence.
@@ -78,6 +82,8 @@ private:
     std::atomic<bool> m_playing{false};
     std::atomic<uint32_t> m_play{0};
     std::atomic<float> m_gain{1.0f};
+    std::atomic<uint64_t> m_locks{0};
+    std::atomic<uint64_t> m_unlocks{0};
     bool m_lost = false;
     std::vector<uint32_t> m_notifyOffsets;
     Event* m_notifyEvent = nullptr;

@@ -33,13 +33,19 @@ std::vector<int16_t> Left(const std::vector<uint8_t>& bytes) {
 }
 
 // Moves the clock on by a small step. When the play cursor passed a
-// notification, waits until the output has been woken to refill, so the
-// clock never runs into bytes not yet written.
+// notification, waits until the output has been woken and has given back
+// the region it refilled, so the clock never runs into bytes being written.
 void Step(ManualAudioClock& clock, NullAudioBuffer& buffer) {
-    const uint64_t before = buffer.GetCursorReadCount();
+    const uint64_t reads = buffer.GetCursorReadCount();
+    const uint64_t locks = buffer.GetLockCount();
     clock.Advance(kStep);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(30);
-    while (buffer.GetCursorReadCount() == before && std::chrono::steady_clock::now() < deadline)
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(30);
+    while (buffer.GetCursorReadCount() == reads && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    if (buffer.GetCursorReadCount() == reads) return;
+    deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    auto filling = [&] { return buffer.GetLockCount() == locks || buffer.GetUnlockCount() != buffer.GetLockCount(); };
+    while (filling() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
 }
 
@@ -66,7 +72,11 @@ TEST(ServerCommitHeardTest, ThreadedACommittedEditIsHeardFromTheServersPosition)
     ASSERT_FALSE(serverClock->Buffers().empty());
     NullAudioBuffer& heardBuffer = *serverClock->Buffers().back();
     heardBuffer.RecordHeard(true);
-    ASSERT_TRUE(test::WaitUntil([&] { return heardBuffer.GetCursorReadCount() > 0; }));
+    // The output's first fill, of the whole buffer, done before the clock moves.
+    ASSERT_TRUE(test::WaitUntil([&] {
+        return heardBuffer.GetCursorReadCount() > 0 && heardBuffer.GetLockCount() > 0 &&
+               heardBuffer.GetUnlockCount() == heardBuffer.GetLockCount();
+    }));
     for (int i = 0; i < 20; ++i) Step(*serverClock, heardBuffer);
     const uint32_t committedAt = static_cast<uint32_t>(link->GetPosition().value_or(0));
     ASSERT_GT(committedAt, 0u);
