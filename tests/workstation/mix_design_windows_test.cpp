@@ -18,24 +18,19 @@
 namespace vantor {
 namespace {
 
-using test::WorkstationFixture;
+using test::SetEditorFixture;
 
 // A new set editor at 0.01 s per pixel from 0 s: segment A of the first
 // song (frames 1 s to 3 s) on track 1 from 0 s, and B of the second song
 // (its first two seconds) on track 2 from half a second. The dialogs the
 // editor opens are handed to `modal` from a timer, as a user would meet them.
-class MixDesignWindowsTest : public WorkstationFixture {
+class MixDesignWindowsTest : public SetEditorFixture {
 protected:
     void SetUp() override {
-        WorkstationFixture::SetUp();
-        window = OpenNewSetEditor();
-        ASSERT_NE(window, nullptr);
-        timeline = window->Timeline();
-        set = &window->View().GetSet();
+        SetEditorFixture::SetUp();
+        if (HasFatalFailure()) return;
         a = test::AddSegment(*set, 1, 0, 44100, 132300, 1.0, songs[0], "A", 124.0);
         test::AddSegment(*set, 2, 22050, 0, 88200, 1.0, songs[1], "B");
-        timeline->SetScale(0.01);
-        timeline->ScrollTo(0);
         workstation->Main().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&workstation->Main()));
         Settle();
@@ -89,9 +84,6 @@ protected:
     }
     std::vector<uint8_t> Bytes() const { return test::Bytes(*set); }
 
-    gui::SetWindow* window = nullptr;
-    gui::SetTimelineWidget* timeline = nullptr;
-    CMusicSet* set = nullptr;
     CEvent* a = nullptr;
     QTimer poll;
     std::function<void(QWidget*)> modal;

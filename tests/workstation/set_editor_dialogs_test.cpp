@@ -14,23 +14,18 @@
 namespace vantor {
 namespace {
 
-using test::WorkstationFixture;
+using test::SetEditorFixture;
 
 // A new set editor with segment A of the first song (frames 1 s to 3 s)
 // on track 1 from 0 s; a design of the second song dropped on track 2 over
 // A can be mixed into A. The dialogs the set editor opens are answered from
 // a timer, as a user would.
-class SetEditorDialogsTest : public WorkstationFixture {
+class SetEditorDialogsTest : public SetEditorFixture {
 protected:
     void SetUp() override {
-        WorkstationFixture::SetUp();
-        window = OpenNewSetEditor();
-        ASSERT_NE(window, nullptr);
-        timeline = window->Timeline();
-        set = &window->View().GetSet();
+        SetEditorFixture::SetUp();
+        if (HasFatalFailure()) return;
         a = test::AddSegment(*set, 1, 0, 44100, 132300, 1.0, songs[0], "A");
-        timeline->SetScale(0.01);
-        timeline->ScrollTo(0);
         Settle();
         QObject::connect(&poll, &QTimer::timeout, [this] { Answer(); });
         poll.start(20);
@@ -71,9 +66,6 @@ protected:
 
     std::vector<uint8_t> Bytes() const { return test::Bytes(*set); }
 
-    gui::SetWindow* window = nullptr;
-    gui::SetTimelineWidget* timeline = nullptr;
-    CMusicSet* set = nullptr;
     CEvent* a = nullptr;
     QTimer poll;
     bool mixOffered = false;

@@ -16,22 +16,17 @@
 namespace vantor {
 namespace {
 
-using test::WorkstationFixture;
+using test::SetEditorFixture;
 
 // A new set editor at 0.01 s per pixel from 0 s, with two segments of the
 // fixture's first song on track 1: A over [0 s, 1 s) and B over [2 s, 3 s).
-class SetWindowTest : public WorkstationFixture {
+class SetWindowTest : public SetEditorFixture {
 protected:
     void SetUp() override {
-        WorkstationFixture::SetUp();
-        window = OpenNewSetEditor();
-        ASSERT_NE(window, nullptr);
-        timeline = window->Timeline();
-        set = &window->View().GetSet();
+        SetEditorFixture::SetUp();
+        if (HasFatalFailure()) return;
         a = test::AddSegment(*set, 1, 0, 44100, 88200, 1.0, songs[0], "A");
         b = test::AddSegment(*set, 1, 88200, 44100, 88200, 1.0, songs[0], "B");
-        timeline->SetScale(0.01);
-        timeline->ScrollTo(0);
         // The dialog after a drop is answered "Do nothing." by closing it.
         window->View().SetInsertSegmentRunner([](CInsertSegmentDialog&) { return false; });
         timeline->update();
@@ -78,9 +73,6 @@ protected:
         Settle();
     }
 
-    gui::SetWindow* window = nullptr;
-    gui::SetTimelineWidget* timeline = nullptr;
-    CMusicSet* set = nullptr;
     CEvent* a = nullptr;
     CEvent* b = nullptr;
 };

@@ -130,4 +130,23 @@ protected:
     BoxAnswerer boxes;
 };
 
+// A new set editor, its timeline at 0.01 s per pixel from 0 s; each suite
+// places its own segments.
+class SetEditorFixture : public WorkstationFixture {
+protected:
+    void SetUp() override {
+        WorkstationFixture::SetUp();
+        window = OpenNewSetEditor();
+        ASSERT_NE(window, nullptr);
+        timeline = window->Timeline();
+        set = &window->View().GetSet();
+        timeline->SetScale(0.01);
+        timeline->ScrollTo(0);
+    }
+
+    gui::SetWindow* window = nullptr;
+    gui::SetTimelineWidget* timeline = nullptr;
+    CMusicSet* set = nullptr;
+};
+
 }  // namespace vantor::test
